@@ -1,0 +1,160 @@
+#include "CodedText.h"
+
+#include <utility>
+
+namespace codedtext {
+
+namespace {
+
+constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+} // namespace
+
+std::string Indexof(const Palette& palette, Color color)
+{
+    for (std::size_t i = 0; i < palette.size(); ++i) {
+        if (palette[i] == color) {
+            const char code[2] = {static_cast<char>('0' + i / 10), static_cast<char>('0' + i % 10)};
+            return std::string(code, 2);
+        }
+    }
+    return "-1";
+}
+
+void getcolors(const Palette& palette, std::string_view spec, Color& textColor,
+               Color& backColor, int& consumed)
+{
+    // Spaces pad a short specification; they are neither digit nor comma, so
+    // the padding is never consumed.
+    char t[ColorSpecLength];
+    for (std::size_t k = 0; k < ColorSpecLength; ++k)
+        t[k] = k < spec.size() ? spec[k] : ' ';
+
+    const auto entry = [&](std::size_t first, std::size_t digits) {
+        unsigned n = 0;
+        for (std::size_t k = first; k < first + digits; ++k)
+            n = n * 10 + static_cast<unsigned>(t[k] - '0');
+        return palette[n % 16]; // 0..15 stay, 16..99 fold
+    };
+
+    if (!IsDigit(t[0]))
+        return;
+    const std::size_t textDigits = IsDigit(t[1]) ? 2 : 1;
+    textColor = entry(0, textDigits);
+    consumed = static_cast<int>(textDigits);
+
+    // A comma belongs to the code only when a digit follows it.
+    const std::size_t comma = textDigits;
+    if (t[comma] == ',' && IsDigit(t[comma + 1])) {
+        const std::size_t backDigits = IsDigit(t[comma + 2]) ? 2 : 1;
+        backColor = entry(comma + 1, backDigits);
+        consumed = static_cast<int>(comma + 1 + backDigits);
+    }
+}
+
+DecodedLine DecodeLine(const Palette& palette, std::string_view line)
+{
+    DecodedLine result;
+    result.chars.reserve(line.size());
+    CharStyle running = LineStartStyle;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == BoldCode) {
+            running.bold = !running.bold;
+        } else if (c == UnderlineCode) {
+            running.underline = !running.underline;
+        } else if (c == ColorCode) {
+            int consumed = 0;
+            getcolors(palette, line.substr(i + 1, ColorSpecLength), running.text, running.back,
+                      consumed);
+            // Skipping the digits is the same walk as deleting them from the line.
+            i += static_cast<std::size_t>(consumed);
+        } else {
+            result.chars.push_back(StyledChar{c, running});
+        }
+    }
+    result.endStyle = running;
+    return result;
+}
+
+std::vector<StyledRun> GroupRuns(const std::vector<StyledChar>& chars)
+{
+    std::vector<StyledRun> runs;
+    for (const StyledChar& sc : chars) {
+        if (runs.empty() || runs.back().style != sc.style)
+            runs.push_back(StyledRun{sc.style, std::string()});
+        if (sc.ch != '\0')
+            runs.back().text += sc.ch;
+    }
+    return runs;
+}
+
+CodeWriter::CodeWriter(const Palette& palette)
+    : palette_(palette), running_(WriterLineStartStyle(palette))
+{
+}
+
+void CodeWriter::AppendCodes(const CharStyle& style, std::string& out)
+{
+    if (style.bold != running_.bold)
+        out += BoldCode;
+    if (style.underline != running_.underline)
+        out += UnderlineCode;
+    if (style.text != running_.text || style.back != running_.back) {
+        out += ColorCode;
+        out += Indexof(palette_, style.text);
+        out += ',';
+        out += Indexof(palette_, style.back);
+    }
+    running_ = style;
+}
+
+std::string CodeWriter::CodesFor(const CharStyle& style)
+{
+    std::string codes;
+    AppendCodes(style, codes);
+    return codes;
+}
+
+void CodeWriter::Reset() { running_ = WriterLineStartStyle(palette_); }
+
+Encoder::Encoder(const Palette& palette) : writer_(palette) {}
+
+bool Encoder::Add(const CharStyle& style, std::string_view selectedText)
+{
+    // A break's own style is compared too, so its codes end the line it ends.
+    writer_.AppendCodes(style, text_);
+    if (selectedText.size() == 1 && selectedText[0] == ParagraphBreak) {
+        text_ += "\r\n";
+        writer_.Reset();
+        return true;
+    }
+    if (selectedText.size() == 1 && selectedText[0] == LineFeed)
+        return false;
+    text_.append(selectedText.data(), selectedText.size());
+    return false;
+}
+
+bool Encoder::Add(const StyledChar& position)
+{
+    const char ch = position.ch;
+    return Add(position.style,
+               ch == NothingSelected ? std::string_view() : std::string_view(&ch, 1));
+}
+
+std::string Encoder::Take()
+{
+    std::string taken;
+    taken.swap(text_);
+    return taken;
+}
+
+std::string Encode(const Palette& palette, const std::vector<StyledChar>& positions)
+{
+    Encoder encoder(palette);
+    for (const StyledChar& position : positions)
+        encoder.Add(position);
+    return encoder.Take();
+}
+
+} // namespace codedtext

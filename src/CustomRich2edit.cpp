@@ -1,0 +1,944 @@
+#include "CustomRich2edit.h"
+
+#include "winlib/Exceptions.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+using namespace winlib;
+
+static_assert(sizeof(CHARFORMAT2A) == 84, "the character format exchanged with the window");
+static_assert(sizeof(PARAFORMAT) == 156, "the paragraph format of the first version");
+
+namespace {
+
+const char* const RichEditLibraryName = "RICHED20.DLL";
+const char* const RichEditClassName = "RichEdit20A";
+
+// Set while a rich text control paints, for all of them together.
+bool Painting = false;
+
+// Runs undo when the scope ends, whether it ends normally or by an error.
+template <class Undo>
+class Finally {
+public:
+    explicit Finally(Undo undo) : undo_(std::move(undo)) {}
+    ~Finally() { undo_(); }
+    Finally(const Finally&) = delete;
+    Finally& operator=(const Finally&) = delete;
+
+private:
+    Undo undo_;
+};
+
+CHARFORMAT2A PreparedFormat()
+{
+    CHARFORMAT2A format;
+    std::memset(&format, 0, sizeof format);
+    format.cbSize = sizeof format;
+    return format;
+}
+
+PARAFORMAT PreparedParagraph()
+{
+    PARAFORMAT paragraph;
+    std::memset(&paragraph, 0, sizeof paragraph);
+    paragraph.cbSize = sizeof paragraph;
+    return paragraph;
+}
+
+void CheckTabIndex(int index)
+{
+    if (index < 0 || index >= TPara2Attributes::MaxTabs)
+        throw EInvalidOperation(Format("Tab index out of bounds (%d)", index));
+}
+
+void SelectRange(HWND window, LRESULT start, LRESULT end)
+{
+    CHARRANGE range{static_cast<LONG>(start), static_cast<LONG>(end)};
+    SendMessageA(window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+}
+
+}  // namespace
+
+// ======================================================== TText2Attributes
+
+TText2Attributes::TText2Attributes(TCustomRich2Edit* richEdit, TAttributeTarget target)
+    : richEdit_(richEdit), target_(target)
+{
+}
+
+CHARFORMAT2A TText2Attributes::FetchFormat() const
+{
+    CHARFORMAT2A format = PreparedFormat();
+    if (richEdit_->HandleAllocated())
+        SendMessageA(richEdit_->Handle(), EM_GETCHARFORMAT, target_ == atSelection ? SCF_SELECTION : 0,
+                     reinterpret_cast<LPARAM>(&format));
+    return format;
+}
+
+void TText2Attributes::ApplyFormat(CHARFORMAT2A& format) const
+{
+    if (richEdit_->HandleAllocated())
+        SendMessageA(richEdit_->Handle(), EM_SETCHARFORMAT, target_ == atSelection ? SCF_SELECTION : 0,
+                     reinterpret_cast<LPARAM>(&format));
+}
+
+BYTE TText2Attributes::Charset() const { return FetchFormat().bCharSet; }
+
+void TText2Attributes::SetCharset(BYTE value)
+{
+    CHARFORMAT2A format = PreparedFormat();
+    format.dwMask = CFM_CHARSET;
+    format.bCharSet = value;
+    ApplyFormat(format);
+}
+
+TColor TText2Attributes::Color() const
+{
+    const CHARFORMAT2A format = FetchFormat();
+    if ((format.dwEffects & CFE_AUTOCOLOR) != 0)
+        return clWindowText;
+    return format.crTextColor;
+}
+
+void TText2Attributes::SetColor(TColor value)
+{
+    CHARFORMAT2A format = PreparedFormat();
+    format.dwMask = CFM_COLOR;
+    if (value == clWindowText)
+        format.dwEffects = CFE_AUTOCOLOR;
+    else
+        format.crTextColor = ColorToRGB(value);
+    ApplyFormat(format);
+}
+
+std::string TText2Attributes::Name() const
+{
+    const CHARFORMAT2A format = FetchFormat();
+    return std::string(format.szFaceName, strnlen(format.szFaceName, sizeof format.szFaceName));
+}
+
+void TText2Attributes::SetName(const std::string& value)
+{
+    CHARFORMAT2A format = PreparedFormat();
+    format.dwMask = CFM_FACE;
+    // The member needs its terminating zero: the control reads past a full
+    // 32 characters and falls over.
+    std::memcpy(format.szFaceName, value.data(), std::min(value.size(), sizeof format.szFaceName - 1));
+    ApplyFormat(format);
+}
+
+TFontStyles TText2Attributes::Style() const
+{
+    const DWORD effects = FetchFormat().dwEffects;
+    TFontStyles style;
+    if (effects & CFE_BOLD)
+        style.Include(fsBold);
+    if (effects & CFE_ITALIC)
+        style.Include(fsItalic);
+    if (effects & CFE_UNDERLINE)
+        style.Include(fsUnderline);
+    if (effects & CFE_STRIKEOUT)
+        style.Include(fsStrikeOut);
+    return style;
+}
+
+void TText2Attributes::SetStyle(TFontStyles value)
+{
+    CHARFORMAT2A format = PreparedFormat();
+    format.dwMask = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT;
+    if (value.Contains(fsBold))
+        format.dwEffects |= CFE_BOLD;
+    if (value.Contains(fsItalic))
+        format.dwEffects |= CFE_ITALIC;
+    if (value.Contains(fsUnderline))
+        format.dwEffects |= CFE_UNDERLINE;
+    if (value.Contains(fsStrikeOut))
+        format.dwEffects |= CFE_STRIKEOUT;
+    ApplyFormat(format);
+}
+
+int TText2Attributes::Size() const { return FetchFormat().yHeight / 20; }
+
+void TText2Attributes::SetSize(int value)
+{
+    CHARFORMAT2A format = PreparedFormat();
+    format.dwMask = CFM_SIZE;
+    format.yHeight = value * 20;
+    ApplyFormat(format);
+}
+
+TFontPitch TText2Attributes::Pitch() const
+{
+    switch (FetchFormat().bPitchAndFamily & 3) {
+    case FIXED_PITCH: return fpFixed;
+    case VARIABLE_PITCH: return fpVariable;
+    default: return fpDefault;
+    }
+}
+
+void TText2Attributes::SetPitch(TFontPitch value)
+{
+    CHARFORMAT2A format = PreparedFormat();
+    // No mask of its own: CFM_FACE would also set the (empty) face name.
+    format.bPitchAndFamily =
+        static_cast<BYTE>(value == fpVariable ? VARIABLE_PITCH : value == fpFixed ? FIXED_PITCH : DEFAULT_PITCH);
+    ApplyFormat(format);
+}
+
+void TText2Attributes::Assign(const TPersistent* source)
+{
+    if (const auto* font = dynamic_cast<const TFont*>(source)) {
+        SetColor(font->Color());
+        SetName(font->Name());
+        SetCharset(font->Charset());
+        SetStyle(font->Style());
+        SetSize(font->Size());
+        SetPitch(font->Pitch());
+        return;
+    }
+    if (const auto* attributes = dynamic_cast<const TText2Attributes*>(source)) {
+        SetColor(attributes->Color());
+        SetName(attributes->Name());
+        SetCharset(attributes->Charset());
+        SetStyle(attributes->Style());
+        SetPitch(attributes->Pitch());
+        return;
+    }
+    TPersistent::Assign(source);
+}
+
+void TText2Attributes::AssignTo(TPersistent* dest) const
+{
+    if (auto* font = dynamic_cast<TFont*>(dest)) {
+        font->SetColor(Color());
+        font->SetName(Name());
+        font->SetCharset(Charset());
+        font->SetStyle(Style());
+        font->SetSize(Size());
+        font->SetPitch(Pitch());
+        return;
+    }
+    if (auto* attributes = dynamic_cast<TText2Attributes*>(dest)) {
+        attributes->SetColor(Color());
+        attributes->SetName(Name());
+        attributes->SetCharset(Charset());
+        attributes->SetStyle(Style());
+        attributes->SetPitch(Pitch());
+        return;
+    }
+    TPersistent::AssignTo(dest);
+}
+
+// ======================================================== TPara2Attributes
+
+TPara2Attributes::TPara2Attributes(TCustomRich2Edit* richEdit) : richEdit_(richEdit) {}
+
+PARAFORMAT TPara2Attributes::FetchParagraph() const
+{
+    PARAFORMAT paragraph = PreparedParagraph();
+    if (richEdit_->HandleAllocated())
+        SendMessageA(richEdit_->Handle(), EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&paragraph));
+    return paragraph;
+}
+
+void TPara2Attributes::ApplyParagraph(PARAFORMAT& paragraph) const
+{
+    if (richEdit_->HandleAllocated())
+        SendMessageA(richEdit_->Handle(), EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&paragraph));
+}
+
+TAlignment TPara2Attributes::Alignment() const
+{
+    switch (FetchParagraph().wAlignment) {
+    case PFA_RIGHT: return taRightJustify;
+    case PFA_CENTER: return taCenter;
+    default: return taLeftJustify;
+    }
+}
+
+void TPara2Attributes::SetAlignment(TAlignment value)
+{
+    PARAFORMAT paragraph = PreparedParagraph();
+    paragraph.dwMask = PFM_ALIGNMENT;
+    paragraph.wAlignment = static_cast<WORD>(value + 1);
+    ApplyParagraph(paragraph);
+}
+
+int TPara2Attributes::FirstIndent() const { return FetchParagraph().dxStartIndent / 20; }
+
+void TPara2Attributes::SetFirstIndent(int value)
+{
+    PARAFORMAT paragraph = PreparedParagraph();
+    paragraph.dwMask = PFM_STARTINDENT;
+    paragraph.dxStartIndent = value * 20;
+    ApplyParagraph(paragraph);
+}
+
+int TPara2Attributes::LeftIndent() const { return FetchParagraph().dxOffset / 20; }
+
+void TPara2Attributes::SetLeftIndent(int value)
+{
+    PARAFORMAT paragraph = PreparedParagraph();
+    paragraph.dwMask = PFM_OFFSET;
+    paragraph.dxOffset = value * 20;
+    ApplyParagraph(paragraph);
+}
+
+int TPara2Attributes::RightIndent() const { return FetchParagraph().dxRightIndent / 20; }
+
+void TPara2Attributes::SetRightIndent(int value)
+{
+    PARAFORMAT paragraph = PreparedParagraph();
+    paragraph.dwMask = PFM_RIGHTINDENT;
+    paragraph.dxRightIndent = value * 20;
+    ApplyParagraph(paragraph);
+}
+
+TNumberingStyle TPara2Attributes::Numbering() const
+{
+    return static_cast<TNumberingStyle>(FetchParagraph().wNumbering & 0xFF);
+}
+
+void TPara2Attributes::SetNumbering(TNumberingStyle value)
+{
+    if (value == nsNone)
+        SetLeftIndent(0);
+    else if (value == nsBullet && LeftIndent() < 10)
+        SetLeftIndent(10);
+    PARAFORMAT paragraph = PreparedParagraph();
+    paragraph.dwMask = PFM_NUMBERING;
+    paragraph.wNumbering = value;
+    ApplyParagraph(paragraph);
+}
+
+int TPara2Attributes::Tab(int index) const
+{
+    CheckTabIndex(index);
+    return FetchParagraph().rgxTabs[index] / 20;
+}
+
+void TPara2Attributes::SetTab(int index, int value)
+{
+    CheckTabIndex(index);
+    // The other stops stay as they are.
+    PARAFORMAT paragraph = FetchParagraph();
+    paragraph.rgxTabs[index] = value * 20;
+    paragraph.dwMask = PFM_TABSTOPS;
+    if (paragraph.cTabCount <= index)
+        paragraph.cTabCount = static_cast<SHORT>(index + 1);
+    ApplyParagraph(paragraph);
+}
+
+void TPara2Attributes::Assign(const TPersistent* source)
+{
+    if (const auto* other = dynamic_cast<const TPara2Attributes*>(source)) {
+        SetAlignment(other->Alignment());
+        SetFirstIndent(other->FirstIndent());
+        SetLeftIndent(other->LeftIndent());
+        SetRightIndent(other->RightIndent());
+        SetNumbering(other->Numbering());
+        for (int i = 0; i < MaxTabs; ++i)
+            SetTab(i, other->Tab(i));
+        return;
+    }
+    TPersistent::Assign(source);
+}
+
+// ============================================== conversion and streaming
+
+int TConversion::ReadChunk(TStream& stream, char* buffer, int count)
+{
+    return count > 0 ? static_cast<int>(stream.Read(buffer, static_cast<size_t>(count))) : 0;
+}
+
+int TConversion::WriteChunk(TStream& stream, const char* buffer, int count)
+{
+    return count > 0 ? static_cast<int>(stream.Write(buffer, static_cast<size_t>(count))) : 0;
+}
+
+const TConversionFormat* ConversionFormatList()
+{
+    static const TConversionFormat rtf{&MakeConversion<TConversion>, "rtf", nullptr};
+    static const TConversionFormat txt{&MakeConversion<TConversion>, "txt", &rtf};
+    return &txt;
+}
+
+const TConversionFormat& FindConversionFormat(const std::string& fileName)
+{
+    const size_t componentStart = fileName.find_last_of("\\/:");
+    const size_t dot = fileName.rfind('.');
+    std::string extension;
+    if (dot != std::string::npos && (componentStart == std::string::npos || dot > componentStart)) {
+        extension = fileName.substr(dot + 1);
+        for (char& c : extension)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    const TConversionFormat* head = ConversionFormatList();
+    for (const TConversionFormat* entry = head; entry != nullptr; entry = entry->Next) {
+        if (entry->Extension == extension)
+            return *entry;
+    }
+    return *head;
+}
+
+std::size_t NormalizeLineBreaks(char* dest, const char* source, std::size_t length, bool& afterCR)
+{
+    std::size_t written = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+        const char c = source[i];
+        if (c == '\0')
+            continue;
+        if (c == '\n' && afterCR) {
+            afterCR = false;
+            continue;
+        }
+        afterCR = c == '\r';
+        if (c == '\r' || c == '\n') {
+            dest[written++] = '\r';
+            dest[written++] = '\n';
+        } else {
+            dest[written++] = c;
+        }
+    }
+    return written;
+}
+
+DWORD CALLBACK StreamInCallback(DWORD_PTR cookieValue, LPBYTE buffer, LONG cb, LONG* pcb)
+{
+    *pcb = 0;
+    auto* cookie = reinterpret_cast<TStreamCookie*>(cookieValue);
+    // At most half of what the control asks for is read: line breaks, made
+    // CR LF, can at most double the bytes.
+    const int half = cb / 2;
+    if (cookie->Converter == nullptr || half <= 0)
+        return 0;
+    try {
+        std::vector<char> raw(static_cast<size_t>(half));
+        const int read = std::min(cookie->Converter->ReadChunk(*cookie->Stream, raw.data(), half), half);
+        if (read > 0)
+            *pcb = static_cast<LONG>(NormalizeLineBreaks(reinterpret_cast<char*>(buffer), raw.data(),
+                                                         static_cast<size_t>(read), cookie->AfterCR));
+        return 0;
+    } catch (...) {
+        // Nothing may unwind through the control; it reports this result
+        // in dwError, and the reader raises its error from there.
+        *pcb = 0;
+        return 1;
+    }
+}
+
+DWORD CALLBACK StreamOutCallback(DWORD_PTR cookieValue, LPBYTE buffer, LONG cb, LONG* pcb)
+{
+    *pcb = 0;
+    auto* cookie = reinterpret_cast<TStreamCookie*>(cookieValue);
+    if (cookie->Converter == nullptr)
+        return 0;
+    try {
+        const int written = cookie->Converter->WriteChunk(*cookie->Stream, reinterpret_cast<const char*>(buffer), cb);
+        *pcb = written;
+        // The control takes a short write quietly as the end: a full disk
+        // would leave a cut file behind a transfer reported as done.
+        return written == cb ? 0 : 2;
+    } catch (...) {
+        // As for reading: the result reaches the writer through dwError.
+        return 2;
+    }
+}
+
+// =============================================================== line list
+
+TRich2EditStrings::TRich2EditStrings(TCustomRich2Edit* richEdit) : richEdit_(richEdit) {}
+
+HWND TRich2EditStrings::Window() const { return richEdit_->Handle(); }
+
+void TRich2EditStrings::ReplaceRange(LRESULT start, LRESULT end, const std::string& text)
+{
+    HWND window = Window();
+    SelectRange(window, start, end);
+    SendMessageA(window, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::string TRich2EditStrings::Get(int index) const
+{
+    if (index < 0)
+        return std::string();
+    HWND window = Window();
+    const LRESULT start = SendMessageA(window, EM_LINEINDEX, static_cast<WPARAM>(index), 0);
+    if (start < 0)
+        return std::string();
+    const LRESULT length = SendMessageA(window, EM_LINELENGTH, static_cast<WPARAM>(start), 0);
+    if (length <= 0)
+        return std::string();
+    // The text range holds the line without its break, whatever its length;
+    // room for two bytes a character covers double-byte code pages.
+    std::string text(static_cast<size_t>(length) * 2 + 1, '\0');
+    TEXTRANGEA range{{static_cast<LONG>(start), static_cast<LONG>(start + length)}, text.data()};
+    const LRESULT copied = SendMessageA(window, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
+    text.resize(static_cast<size_t>(std::clamp<LRESULT>(copied, 0, static_cast<LRESULT>(text.size()) - 1)));
+    return text;
+}
+
+int TRich2EditStrings::GetCount() const
+{
+    HWND window = Window();
+    const LRESULT count = SendMessageA(window, EM_GETLINECOUNT, 0, 0);
+    if (count <= 0)
+        return 0;
+    const LRESULT lastStart = SendMessageA(window, EM_LINEINDEX, static_cast<WPARAM>(count - 1), 0);
+    if (lastStart < 0 || SendMessageA(window, EM_LINELENGTH, static_cast<WPARAM>(lastStart), 0) == 0)
+        return static_cast<int>(count - 1);
+    return static_cast<int>(count);
+}
+
+void TRich2EditStrings::Put(int index, const std::string& line)
+{
+    if (index < 0)
+        return;
+    HWND window = Window();
+    const LRESULT start = SendMessageA(window, EM_LINEINDEX, static_cast<WPARAM>(index), 0);
+    if (start < 0)
+        return;
+    const LRESULT length = SendMessageA(window, EM_LINELENGTH, static_cast<WPARAM>(start), 0);
+    ReplaceRange(start, start + length, line);
+}
+
+void TRich2EditStrings::Insert(int index, const std::string& line)
+{
+    if (index < 0)
+        return;
+    HWND window = Window();
+    LRESULT start = SendMessageA(window, EM_LINEINDEX, static_cast<WPARAM>(index), 0);
+    if (start >= 0) {
+        ReplaceRange(start, start, line + "\n");
+        return;
+    }
+    // Past the last line: append to the line before, which must have text.
+    if (index == 0)
+        return;
+    start = SendMessageA(window, EM_LINEINDEX, static_cast<WPARAM>(index - 1), 0);
+    if (start < 0)
+        return;
+    const LRESULT length = SendMessageA(window, EM_LINELENGTH, static_cast<WPARAM>(start), 0);
+    if (length == 0)
+        return;
+    ReplaceRange(start + length, start + length, "\n" + line);
+}
+
+void TRich2EditStrings::Delete(int index)
+{
+    if (index < 0)
+        return;
+    HWND window = Window();
+    const LRESULT start = SendMessageA(window, EM_LINEINDEX, static_cast<WPARAM>(index), 0);
+    if (start < 0)
+        return;
+    LRESULT end = SendMessageA(window, EM_LINEINDEX, static_cast<WPARAM>(index) + 1, 0);
+    if (end < 0)
+        end = start + SendMessageA(window, EM_LINELENGTH, static_cast<WPARAM>(start), 0);
+    ReplaceRange(start, end, std::string());
+}
+
+void TRich2EditStrings::Clear() { richEdit_->ClearText(); }
+
+void TRich2EditStrings::SetUpdating(bool updating)
+{
+    HWND window = Window();
+    SendMessageA(window, WM_SETREDRAW, updating ? FALSE : TRUE, 0);
+    if (!updating) {
+        InvalidateRect(window, nullptr, TRUE);
+        UpdateWindow(window);
+        richEdit_->Perform(CM_TEXTCHANGED);
+    }
+}
+
+void TRich2EditStrings::SetChangeNotification(bool on)
+{
+    HWND window = Window();
+    LRESULT mask = SendMessageA(window, EM_GETEVENTMASK, 0, 0);
+    mask = on ? (mask | ENM_CHANGE) : (mask & ~static_cast<LRESULT>(ENM_CHANGE));
+    SendMessageA(window, EM_SETEVENTMASK, 0, mask);
+}
+
+void TRich2EditStrings::SetTextStr(const std::string& text)
+{
+    SetChangeNotification(false);
+    Finally restore([this] { SetChangeNotification(true); });
+    TStrings::SetTextStr(text);
+}
+
+void TRich2EditStrings::AppendLines(const TStrings& source)
+{
+    TNotifyEvent handler = std::move(richEdit_->OnSelectionChange);
+    richEdit_->OnSelectionChange = nullptr;
+    Finally restore([&] { richEdit_->OnSelectionChange = std::move(handler); });
+    TStrings::AppendLines(source);
+}
+
+TConversion* TRich2EditStrings::TransferConverter(std::unique_ptr<TConversion>& holder) const
+{
+    if (converter_)
+        return converter_.get();
+    if (richEdit_->DefaultConverter != nullptr)
+        holder = richEdit_->DefaultConverter();
+    return holder.get();
+}
+
+void TRich2EditStrings::LoadFromStream(TStream& stream)
+{
+    std::unique_ptr<TConversion> made;
+    TStreamCookie cookie{TransferConverter(made), &stream};
+    const int64_t position = stream.GetPosition();
+    EDITSTREAM transfer{};
+    transfer.dwCookie = reinterpret_cast<DWORD_PTR>(&cookie);
+    transfer.dwError = 0;
+    transfer.pfnCallback = StreamInCallback;
+    const WPARAM format = plainText_ ? SF_TEXT : SF_RTF;
+    SendMessageA(Window(), EM_STREAMIN, format, reinterpret_cast<LPARAM>(&transfer));
+    if (format == SF_RTF && transfer.dwError != 0) {
+        // Not RTF after all (or unreadable as such): the same bytes as text.
+        stream.SetPosition(position);
+        cookie.AfterCR = false;
+        transfer.dwError = 0;
+        SendMessageA(Window(), EM_STREAMIN, SF_TEXT, reinterpret_cast<LPARAM>(&transfer));
+    }
+    // A failed plain-text read is as much a failure as a failed retry.
+    if (transfer.dwError != 0)
+        throw EOutOfResources("Failed to Load Stream");
+}
+
+void TRich2EditStrings::SaveToStream(TStream& stream)
+{
+    std::unique_ptr<TConversion> made;
+    TStreamCookie cookie{TransferConverter(made), &stream};
+    EDITSTREAM transfer{};
+    transfer.dwCookie = reinterpret_cast<DWORD_PTR>(&cookie);
+    transfer.dwError = 0;
+    transfer.pfnCallback = StreamOutCallback;
+    SendMessageA(Window(), EM_STREAMOUT, plainText_ ? SF_TEXT : SF_RTF, reinterpret_cast<LPARAM>(&transfer));
+    if (transfer.dwError != 0)
+        throw EOutOfResources("Failed to Save Stream");
+}
+
+void TRich2EditStrings::LoadFromFile(const std::string& fileName)
+{
+    converter_ = FindConversionFormat(fileName).ConverterClass();
+    try {
+        TFileStream file(fileName, fmOpenRead);
+        LoadFromStream(file);
+    } catch (...) {
+        converter_.reset();
+        throw;
+    }
+}
+
+void TRich2EditStrings::SaveToFile(const std::string& fileName)
+{
+    converter_ = FindConversionFormat(fileName).ConverterClass();
+    try {
+        TFileStream file(fileName, fmCreate);
+        SaveToStream(file);
+    } catch (...) {
+        converter_.reset();
+        throw;
+    }
+}
+
+// ================================================================= control
+
+TCustomRich2Edit::TCustomRich2Edit(TComponent* owner)
+    : TCustomMemo(owner),
+      selectionAttributes_(this, atSelection),
+      defaultAttributes_(this, atDefault),
+      paragraphAttributes_(this),
+      lines_(this)
+{
+    SetTabStop(true);
+    SetBounds(Left(), Top(), 185, 89);
+    SetHideScrollBars(true);
+    OnMessage(CM_COLORCHANGED, &TCustomRich2Edit::CMColorChangedRich);
+    OnMessage(CM_FONTCHANGED, &TCustomRich2Edit::CMFontChangedRich);
+    OnMessage(CN_NOTIFY, &TCustomRich2Edit::CNNotify);
+    OnMessage(WM_NCDESTROY, &TCustomRich2Edit::WMNCDestroy);
+    OnMessage(WM_SETCURSOR, &TCustomRich2Edit::WMSetCursor);
+    OnMessage(WM_PAINT, &TCustomRich2Edit::WMPaint);
+    OnMessage(WM_SETFONT, &TCustomRich2Edit::WMSetFont);
+}
+
+TCustomRich2Edit::~TCustomRich2Edit()
+{
+    // While the library is still loaded and this object whole: the window's
+    // last messages run the library's code and our WM_NCDESTROY.
+    DestroyWindowNow();
+}
+
+void TCustomRich2Edit::CreateParams(TCreateParams& params)
+{
+    // One reference for every window, given back at its WM_NCDESTROY.
+    const UINT oldErrorMode = SetErrorMode(SEM_NOOPENFILEERRORBOX);
+    HMODULE module = LoadLibraryA(RichEditLibraryName);
+    SetErrorMode(oldErrorMode);
+    library_.Reset(reinterpret_cast<UINT_PTR>(module) < 32 ? nullptr : module);
+
+    TCustomMemo::CreateParams(params);
+    params.DefWndProc = nullptr;
+    CreateSubClass(params, RichEditClassName);
+    if (params.DefWndProc == nullptr) {
+        library_.Reset();
+        throw EOutOfResources(Format("Cannot create a rich text window: %s or its class %s is not available",
+                                     RichEditLibraryName, RichEditClassName));
+    }
+    if (!hideScrollBars_)
+        params.Style |= ES_DISABLENOSCROLL;
+    if (!hideSelection_)
+        params.Style |= ES_NOHIDESEL;
+    params.WindowClass.style &= ~static_cast<UINT>(CS_HREDRAW | CS_VREDRAW);
+    // The saved RTF brings the text back; the plain copy is not needed.
+    if (savedContent_)
+        params.Caption.clear();
+}
+
+void TCustomRich2Edit::TakeFarEastCharset()
+{
+    if (!GetSystemMetrics(SM_DBCSENABLED) || PRIMARYLANGID(LANGIDFROMLCID(GetSystemDefaultLCID())) == LANG_JAPANESE)
+        return;
+    BYTE charset = DEFAULT_CHARSET;
+    WindowDC screen(nullptr);
+    if (screen.Get() != nullptr) {
+        SelectedObject systemFont(screen.Get(), GetStockObject(SYSTEM_FONT));
+        TEXTMETRICA metrics;
+        if (GetTextMetricsA(screen.Get(), &metrics))
+            charset = metrics.tmCharSet;
+    }
+    Font().SetCharset(charset);
+}
+
+void TCustomRich2Edit::CreateWnd()
+{
+    try {
+        TCustomMemo::CreateWnd();
+    } catch (...) {
+        // No window came, so no WM_NCDESTROY will give the reference back.
+        if (!HandleAllocated())
+            library_.Reset();
+        throw;
+    }
+    TakeFarEastCharset();
+    HWND window = Handle();
+    SendMessageA(window, EM_SETEVENTMASK, 0, ENM_CHANGE | ENM_REQUESTRESIZE | ENM_SELCHANGE | ENM_PROTECTED);
+    SendMessageA(window, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(ColorToRGB(Color())));
+    if (savedContent_) {
+        const bool plainText = lines_.PlainText();
+        lines_.SetPlainText(false);
+        Finally restore([&] { lines_.SetPlainText(plainText); });
+        lines_.LoadFromStream(*savedContent_);
+        savedContent_.reset();
+    }
+    // Reading the content back clears the window's flag. The edit base took
+    // the flag from the old window, or kept it while there was none.
+    SetModified(StoredModified());
+}
+
+void TCustomRich2Edit::DestroyWnd()
+{
+    savedContent_ = std::make_unique<TMemoryStream>();
+    try {
+        const bool plainText = lines_.PlainText();
+        lines_.SetPlainText(false);
+        Finally restore([&] { lines_.SetPlainText(plainText); });
+        lines_.SaveToStream(*savedContent_);
+    } catch (...) {
+        // The window stays; a half-written copy must not replace its
+        // content at some later creation.
+        savedContent_.reset();
+        throw;
+    }
+    savedContent_->SetPosition(0);
+    TCustomMemo::DestroyWnd();
+}
+
+CHARRANGE TCustomRich2Edit::Selection()
+{
+    CHARRANGE range{0, 0};
+    SendMessageA(Handle(), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    return range;
+}
+
+int TCustomRich2Edit::SelectionStart() { return Selection().cpMin; }
+
+void TCustomRich2Edit::SetSelectionStart(int position) { SelectRange(Handle(), position, position); }
+
+int TCustomRich2Edit::SelectionLength()
+{
+    const CHARRANGE range = Selection();
+    return range.cpMax - range.cpMin;
+}
+
+void TCustomRich2Edit::SetSelectionLength(int length)
+{
+    const CHARRANGE range = Selection();
+    HWND window = Handle();
+    SelectRange(window, range.cpMin, static_cast<LRESULT>(range.cpMin) + length);
+    // The edit control's EM_SCROLLCARET; the rich edit control ignores the
+    // WM_USER + 49 that old headers named so.
+    SendMessageA(window, EM_SCROLLCARET, 0, 0);
+}
+
+std::string TCustomRich2Edit::SelectedText()
+{
+    const int length = std::max(SelectionLength(), 0);
+    // Two bytes a character leave room for double-byte code pages.
+    std::string text(static_cast<size_t>(length) * 2 + 1, '\0');
+    const LRESULT copied = SendMessageA(Handle(), EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(std::clamp<LRESULT>(copied, 0, static_cast<LRESULT>(text.size()) - 1)));
+    return text;
+}
+
+void TCustomRich2Edit::ClearText()
+{
+    SetWindowTextA(Handle(), "");
+    SetModified(false);
+}
+
+void TCustomRich2Edit::ApplyMaxLength(int value) { SendMessageA(Handle(), EM_EXLIMITTEXT, 0, value); }
+
+void TCustomRich2Edit::SetHideSelection(bool value)
+{
+    if (value == hideSelection_)
+        return;
+    hideSelection_ = value;
+    SendMessageA(Handle(), EM_HIDESELECTION, value ? TRUE : FALSE, 1);
+}
+
+void TCustomRich2Edit::SetHideScrollBars(bool value)
+{
+    if (value == hideScrollBars_)
+        return;
+    hideScrollBars_ = value;
+    RecreateWnd();
+}
+
+void TCustomRich2Edit::DoResizeRequest(RECT& rect)
+{
+    if (OnResizeRequest)
+        OnResizeRequest(this, rect);
+}
+
+void TCustomRich2Edit::DoSelectionChange()
+{
+    if (OnSelectionChange)
+        OnSelectionChange(this);
+}
+
+bool TCustomRich2Edit::DoProtectChange(int startPos, int endPos)
+{
+    bool allowChange = false;
+    if (OnProtectChange)
+        OnProtectChange(this, startPos, endPos, allowChange);
+    return allowChange;
+}
+
+bool TCustomRich2Edit::DoSaveClipboard(int numObjects, int numChars)
+{
+    bool saveClipboard = true;
+    if (OnSaveClipboard)
+        OnSaveClipboard(this, numObjects, numChars, saveClipboard);
+    return saveClipboard;
+}
+
+void TCustomRich2Edit::CMColorChangedRich(TMessage& message)
+{
+    CMColorChangedWin(message);
+    // Made with the colour when there is no window yet.
+    if (HandleAllocated())
+        SendMessageA(Handle(), EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(ColorToRGB(Color())));
+}
+
+void TCustomRich2Edit::CMFontChangedRich(TMessage&)
+{
+    // The font reaches the window only as its default character format.
+    defaultAttributes_.Assign(&Font());
+}
+
+void TCustomRich2Edit::WMSetFont(TMessage& message)
+{
+    defaultAttributes_.Assign(&Font());
+    message.Result = 0;
+}
+
+void TCustomRich2Edit::CNNotify(TMessage& message)
+{
+    const auto* header = reinterpret_cast<const NMHDR*>(message.LParam);
+    switch (header->code) {
+    case EN_REQUESTRESIZE:
+        DoResizeRequest(reinterpret_cast<REQRESIZE*>(message.LParam)->rc);
+        break;
+    case EN_SELCHANGE:
+        DoSelectionChange();
+        break;
+    case EN_PROTECTED: {
+        const auto* change = reinterpret_cast<const ENPROTECTED*>(message.LParam);
+        if (!DoProtectChange(change->chrg.cpMin, change->chrg.cpMax))
+            message.Result = 1;
+        break;
+    }
+    case EN_SAVECLIPBOARD: {
+        const auto* closing = reinterpret_cast<const ENSAVECLIPBOARD*>(message.LParam);
+        if (!DoSaveClipboard(closing->cObjectCount, closing->cch))
+            message.Result = 1;
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void TCustomRich2Edit::WMNCDestroy(TMessage& message)
+{
+    TCustomMemo::WMNCDestroy(message);
+    library_.Reset();
+}
+
+void TCustomRich2Edit::WMSetCursor(TMessage& message)
+{
+    DefaultHandler(message);
+    if (message.Result != 0)
+        return;
+    message.Result = 1;
+    POINT position;
+    GetCursorPos(&position);
+    const LRESULT hit = SendMessageA(Handle(), WM_NCHITTEST, 0,
+                                     MAKELPARAM(static_cast<WORD>(position.x), static_cast<WORD>(position.y)));
+    if (hit == HTCLIENT)
+        SetCursor(LoadCursorA(nullptr, IDC_IBEAM));
+    else if (hit == HTHSCROLL || hit == HTVSCROLL)
+        SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+}
+
+void TCustomRich2Edit::WMPaint(TMessage& message)
+{
+    HWND window = Handle();
+    RECT update;
+    if (GetUpdateRect(window, &update, TRUE)) {
+        // The three right-most columns are repainted together or not at all.
+        RECT client;
+        GetClientRect(window, &client);
+        const RECT strip{client.right - 3, client.top, client.right, client.bottom};
+        RECT overlap;
+        if (IntersectRect(&overlap, &update, &strip))
+            InvalidateRect(window, &strip, TRUE);
+    }
+    if (Painting) {
+        InvalidateRect(window, nullptr, TRUE);
+        return;
+    }
+    Painting = true;
+    Finally done([] { Painting = false; });
+    DefaultHandler(message);
+}

@@ -1,0 +1,336 @@
+// The rich text control: a multi-line edit over the Windows rich edit control
+// 2.0 ("RICHED20.DLL", window class "RichEdit20A"), with objects for its
+// character and paragraph formats and a line list that also streams the
+// whole content in and out as RTF or plain text.
+#pragma once
+
+#include "winlib/Components.h"
+#include "winlib/Graphics.h"
+#include "winlib/StdControls.h"
+#include "winlib/Streams.h"
+#include "winlib/Strings.h"
+
+#include <windows.h>
+#include <richedit.h>
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+
+class TCustomRich2Edit;
+
+// ------------------------------------------------------------- attributes
+
+enum TAttributeTarget : unsigned char { atSelection, atDefault };
+// Any other low byte of the paragraph's numbering reads back as itself.
+enum TNumberingStyle : unsigned char { nsNone, nsBullet };
+
+// The character format of the selection or the default format of a control's
+// window, one property at a time. Nothing is kept here: every read asks the
+// window and every write sends that one property. Without a window, reads
+// give the values of an all-zero format and writes do nothing.
+class TText2Attributes : public winlib::TPersistent {
+public:
+    TText2Attributes(TCustomRich2Edit* richEdit, TAttributeTarget target);
+    const char* ClassName() const override { return "TText2Attributes"; }
+
+    TCustomRich2Edit* RichEdit() const { return richEdit_; }
+    TAttributeTarget Target() const { return target_; }
+
+    BYTE Charset() const;
+    void SetCharset(BYTE value);
+    // clWindowText stands for the automatic text colour.
+    winlib::TColor Color() const;
+    void SetColor(winlib::TColor value);
+    // Names longer than 31 characters are cut to 31 on writing.
+    std::string Name() const;
+    void SetName(const std::string& value);
+    winlib::TFontStyles Style() const;
+    void SetStyle(winlib::TFontStyles value);
+    // In points; the window holds twips.
+    int Size() const;
+    void SetSize(int value);
+    winlib::TFontPitch Pitch() const;
+    // The window takes pitch only together with a face name, so writing it
+    // alone changes nothing there.
+    void SetPitch(winlib::TFontPitch value);
+
+    // From a font: colour, name, character set, style, size and pitch. From
+    // other attributes: the same but the size.
+    void Assign(const winlib::TPersistent* source) override;
+
+protected:
+    void AssignTo(winlib::TPersistent* dest) const override;
+
+private:
+    CHARFORMAT2A FetchFormat() const;
+    void ApplyFormat(CHARFORMAT2A& format) const;
+
+    TCustomRich2Edit* richEdit_;  // not owned
+    TAttributeTarget target_;
+};
+
+// The paragraph format of the selection, in points.
+class TPara2Attributes : public winlib::TPersistent {
+public:
+    static constexpr int MaxTabs = MAX_TAB_STOPS;
+
+    explicit TPara2Attributes(TCustomRich2Edit* richEdit);
+    const char* ClassName() const override { return "TPara2Attributes"; }
+
+    TCustomRich2Edit* RichEdit() const { return richEdit_; }
+
+    // Alignments the window may report beyond these read as taLeftJustify.
+    winlib::TAlignment Alignment() const;
+    void SetAlignment(winlib::TAlignment value);
+    int FirstIndent() const;
+    void SetFirstIndent(int value);
+    int LeftIndent() const;
+    void SetLeftIndent(int value);
+    int RightIndent() const;
+    void SetRightIndent(int value);
+    TNumberingStyle Numbering() const;
+    // Bullets need room: a bulleted paragraph gets a left indent of at least
+    // 10 points, a plain one loses its left indent.
+    void SetNumbering(TNumberingStyle value);
+    // Tab stops 0 to MaxTabs - 1; other indices raise EInvalidOperation.
+    int Tab(int index) const;
+    void SetTab(int index, int value);
+
+    void Assign(const winlib::TPersistent* source) override;
+
+private:
+    PARAFORMAT FetchParagraph() const;
+    void ApplyParagraph(PARAFORMAT& paragraph) const;
+
+    TCustomRich2Edit* richEdit_;  // not owned
+};
+
+// ---------------------------------------------------- conversion, streaming
+
+// Passes the bytes between a stream and the control unchanged; a descendant
+// could transform them.
+class TConversion {
+public:
+    TConversion() = default;
+    TConversion(const TConversion&) = delete;
+    TConversion& operator=(const TConversion&) = delete;
+    virtual ~TConversion() = default;
+    virtual const char* ClassName() const { return "TConversion"; }
+
+    // Return the number of bytes moved.
+    virtual int ReadChunk(winlib::TStream& stream, char* buffer, int count);
+    virtual int WriteChunk(winlib::TStream& stream, const char* buffer, int count);
+};
+
+// A converter class: makes a new converter.
+using TConversionClass = std::unique_ptr<TConversion> (*)();
+
+template <class Converter>
+std::unique_ptr<TConversion> MakeConversion()
+{
+    return std::make_unique<Converter>();
+}
+
+struct TConversionFormat {
+    TConversionClass ConverterClass;
+    std::string Extension;  // lower case, without the dot
+    const TConversionFormat* Next;
+};
+
+// The head of the conversion format list: "txt", then "rtf".
+const TConversionFormat* ConversionFormatList();
+// The entry for the extension of fileName (the last dot of its last path
+// component, in any case); the "txt" entry when no entry matches.
+const TConversionFormat& FindConversionFormat(const std::string& fileName);
+
+// What the stream callbacks are handed as their cookie.
+struct TStreamCookie {
+    TConversion* Converter;  // none: nothing is moved
+    winlib::TStream* Stream;
+    // The last byte handed to the control was a CR, so an LF that starts
+    // the next chunk belongs to the same line break.
+    bool AfterCR = false;
+};
+
+// Copies length bytes, turning every line break (LF, CR or CR LF) into CR LF
+// and leaving out zero bytes, which the control would keep as characters that
+// cut short every text read back from it. dest holds 2 * length bytes; the
+// count written is returned. afterCR carries a CR from the end of one chunk
+// of a stream to the start of the next.
+std::size_t NormalizeLineBreaks(char* dest, const char* source, std::size_t length, bool& afterCR);
+
+// EDITSTREAM callbacks; cookie is a TStreamCookie*. Errors never leave them:
+// reading reports 1 and writing 2, which the control puts in dwError.
+DWORD CALLBACK StreamInCallback(DWORD_PTR cookie, LPBYTE buffer, LONG cb, LONG* pcb);
+DWORD CALLBACK StreamOutCallback(DWORD_PTR cookie, LPBYTE buffer, LONG cb, LONG* pcb);
+
+// --------------------------------------------------------------- line list
+
+// The lines of a control's window. No line is kept here: every operation
+// asks or changes the window. Indices that name no line do nothing.
+class TRich2EditStrings : public winlib::TStrings {
+public:
+    explicit TRich2EditStrings(TCustomRich2Edit* richEdit);
+
+    TCustomRich2Edit* RichEdit() const { return richEdit_; }
+
+    // A line's text without its line break, however long.
+    std::string Get(int index) const override;
+    // An empty last line is not counted: an empty control has none.
+    int GetCount() const override;
+    // Replaces a line's text; its line break stays.
+    void Put(int index, const std::string& line) override;
+    void Insert(int index, const std::string& line) override;
+    // Takes the line with its break; the last line leaves the break before it.
+    void Delete(int index) override;
+    void Clear() override;
+    // Raises no OnChange of the control while the lines are replaced.
+    void SetTextStr(const std::string& text) override;
+
+    // The whole content, as plain text when PlainText is set and as RTF
+    // otherwise. Data the control rejects as RTF is read again as plain
+    // text; "Failed to Load Stream" / "Failed to Save Stream" report errors.
+    void LoadFromStream(winlib::TStream& stream) override;
+    void SaveToStream(winlib::TStream& stream) override;
+    // Also install the converter that the file's extension chooses, which
+    // later transfers use; a failure removes it again.
+    void LoadFromFile(const std::string& fileName) override;
+    void SaveToFile(const std::string& fileName) override;
+
+    bool PlainText() const { return plainText_; }
+    void SetPlainText(bool value) { plainText_ = value; }
+    // The installed converter, or null.
+    const TConversion* Converter() const { return converter_.get(); }
+
+protected:
+    void SetUpdating(bool updating) override;
+    void AppendLines(const winlib::TStrings& source) override;
+
+private:
+    HWND Window() const;
+    void SetChangeNotification(bool on);
+    void ReplaceRange(LRESULT start, LRESULT end, const std::string& text);
+    // The installed converter, or one made for this transfer in holder.
+    TConversion* TransferConverter(std::unique_ptr<TConversion>& holder) const;
+
+    TCustomRich2Edit* richEdit_;  // not owned
+    bool plainText_ = false;
+    std::unique_ptr<TConversion> converter_;
+};
+
+// ----------------------------------------------------------------- control
+
+// The rectangle the control asks for.
+using TRichEditResizeEvent = std::function<void(winlib::TComponent* sender, RECT& rect)>;
+// A change to protected text between the two positions is about to happen.
+using TRichEditProtectChange =
+    std::function<void(winlib::TComponent* sender, int startPos, int endPos, bool& allowChange)>;
+// The control is closing while the clipboard holds data it put there.
+using TRichEditSaveClipboard =
+    std::function<void(winlib::TComponent* sender, int numObjects, int numChars, bool& saveClipboard)>;
+
+// Every window it makes loads the rich edit library once more and gives
+// that reference back when the window is gone. Text and formatting live in
+// the window only; they survive a re-creation of the window, as RTF,
+// together with the modified flag.
+class TCustomRich2Edit : public winlib::TCustomMemo {
+public:
+    explicit TCustomRich2Edit(winlib::TComponent* owner);
+    ~TCustomRich2Edit() override;
+    const char* ClassName() const override { return "TCustomRich2Edit"; }
+
+    // Positions count a paragraph break as one character.
+    int SelectionStart() override;
+    // Moves the caret there, dropping the selection.
+    void SetSelectionStart(int position) override;
+    int SelectionLength() override;
+    // From the selection's start, and scrolls the caret into view.
+    void SetSelectionLength(int length) override;
+    // A paragraph break reads as CR.
+    std::string SelectedText() override;
+    // Empties the control and leaves it unmodified.
+    void ClearText() override;
+
+    TText2Attributes& SelectionAttributes() { return selectionAttributes_; }
+    TText2Attributes& DefaultAttributes() { return defaultAttributes_; }
+    TPara2Attributes& ParagraphAttributes() { return paragraphAttributes_; }
+    TRich2EditStrings& Lines() { return lines_; }
+    void SetLines(const winlib::TStrings& lines) { lines_.Assign(lines); }
+
+    // Only decides how Lines streams; nothing is sent.
+    bool PlainText() const { return lines_.PlainText(); }
+    void SetPlainText(bool value) { lines_.SetPlainText(value); }
+    bool HideSelection() const { return hideSelection_; }
+    void SetHideSelection(bool value);
+    bool HideScrollBars() const { return hideScrollBars_; }
+    void SetHideScrollBars(bool value);
+
+    // The converter Lines makes for a transfer when it has none installed.
+    TConversionClass DefaultConverter = &MakeConversion<TConversion>;
+
+    winlib::TNotifyEvent OnSelectionChange;
+    TRichEditResizeEvent OnResizeRequest;
+    // Without a handler a change of protected text is refused.
+    TRichEditProtectChange OnProtectChange;
+    // Without a handler the clipboard data is saved.
+    TRichEditSaveClipboard OnSaveClipboard;
+
+protected:
+    void CreateParams(winlib::TCreateParams& params) override;
+    void CreateWnd() override;
+    void DestroyWnd() override;
+    void ApplyMaxLength(int value) override;
+    virtual void DoResizeRequest(RECT& rect);
+    virtual void DoSelectionChange();
+    virtual bool DoProtectChange(int startPos, int endPos);
+    virtual bool DoSaveClipboard(int numObjects, int numChars);
+
+    void CMColorChangedRich(winlib::TMessage& message);
+    void CMFontChangedRich(winlib::TMessage& message);
+    void CNNotify(winlib::TMessage& message);
+    void WMNCDestroy(winlib::TMessage& message);
+    void WMSetCursor(winlib::TMessage& message);
+    void WMPaint(winlib::TMessage& message);
+    void WMSetFont(winlib::TMessage& message);
+
+private:
+    // Owns one reference to a loaded library.
+    class LibraryReference {
+    public:
+        LibraryReference() = default;
+        LibraryReference(const LibraryReference&) = delete;
+        LibraryReference& operator=(const LibraryReference&) = delete;
+        ~LibraryReference() { Reset(); }
+        HMODULE Get() const { return module_; }
+        void Reset(HMODULE module = nullptr)
+        {
+            if (module_ != nullptr)
+                FreeLibrary(module_);
+            module_ = module;
+        }
+
+    private:
+        HMODULE module_ = nullptr;
+    };
+
+    CHARRANGE Selection();
+    void TakeFarEastCharset();
+
+    LibraryReference library_;
+    bool hideScrollBars_ = true;
+    TText2Attributes selectionAttributes_;
+    TText2Attributes defaultAttributes_;
+    TPara2Attributes paragraphAttributes_;
+    TRich2EditStrings lines_;
+    std::unique_ptr<winlib::TMemoryStream> savedContent_;
+    bool hideSelection_ = true;
+};
+
+// The control as the forms use it.
+class TRich2Edit : public TCustomRich2Edit {
+public:
+    using TCustomRich2Edit::TCustomRich2Edit;
+    const char* ClassName() const override { return "TRich2Edit"; }
+};

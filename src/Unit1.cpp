@@ -1,0 +1,436 @@
+#include "Unit1.h"
+
+#include "Unit2.h"
+#include "winlib/Clipboard.h"
+#include "winlib/FormLoader.h"
+#include "winlib/RuntimeFiles.h"
+
+#include <richedit.h>
+
+using namespace winlib;
+using codedtext::CharStyle;
+
+TForm1* Form1 = nullptr;
+
+const char* const TransferFile = "c:\\txtbuff";
+
+namespace {
+
+// The one record the engine exchanges with the rich edit control: bold,
+// underline and the two colours, never anything else.
+constexpr DWORD StyleMask = CFM_BOLD | CFM_UNDERLINE | CFM_BACKCOLOR | CFM_COLOR;
+static_assert(StyleMask == 0x44000005, "the style mask");
+static_assert(sizeof(CHARFORMAT2A) == 84, "CHARFORMAT2A as the rich edit control 2.0 takes it");
+
+void RegisterEditorClass()
+{
+    static const bool registered = [] {
+        FormLoader::RegisterClass("TRich2Edit", [](TComponent* owner) { return new TRich2Edit(owner); });
+        FormLoader::RegisterProperties([](TComponent& component, const FormProperty& property, FormLoader&) {
+            auto* edit = dynamic_cast<TCustomRich2Edit*>(&component);
+            if (edit == nullptr)
+                return false;
+            auto flag = [&] {
+                const std::string& value = IdentifierValue(property);
+                if (value != "True" && value != "False")
+                    throw EFormError(property.line, property.name + " is True or False");
+                return value == "True";
+            };
+            if (property.name == "HideSelection")
+                edit->SetHideSelection(flag());
+            else if (property.name == "HideScrollBars")
+                edit->SetHideScrollBars(flag());
+            else if (property.name == "PlainText")
+                edit->SetPlainText(flag());
+            else
+                return false;
+            return true;
+        });
+        return true;
+    }();
+    (void)registered;
+}
+
+}  // namespace
+
+TForm1::TForm1(TComponent* owner) : TForm(owner)
+{
+    RegisterEditorClass();
+    FormEvents events;
+    events.Add<TNotifyEvent>("FormCreate", [this](TComponent* s) { FormCreate(s); })
+        .Add<TNotifyEvent>("Panel1Resize", [this](TComponent* s) { Panel1Resize(s); })
+        .Add<TMouseEvent>("Shape1MouseDown",
+                          [this](TComponent* s, TMouseButton b, TShiftState sh, int x, int y) {
+                              Shape1MouseDown(s, b, sh, x, y);
+                          })
+        .Add<TMouseEvent>("RichEdit1MouseUp",
+                          [this](TComponent* s, TMouseButton b, TShiftState sh, int x, int y) {
+                              RichEdit1MouseUp(s, b, sh, x, y);
+                          })
+        .Add<TKeyEvent>("RichEdit1KeyDown",
+                        [this](TComponent* s, WORD& key, TShiftState sh) { RichEdit1KeyDown(s, key, sh); })
+        .Add<TNotifyEvent>("boldClick", [this](TComponent* s) { boldClick(s); })
+        .Add<TNotifyEvent>("underlineClick", [this](TComponent* s) { underlineClick(s); })
+        .Add<TNotifyEvent>("Button1Click", [this](TComponent* s) { Button1Click(s); })
+        .Add<TNotifyEvent>("CheckBox1Click", [this](TComponent* s) { CheckBox1Click(s); })
+        .Add<TNotifyEvent>("ListBox1Click", [this](TComponent* s) { ListBox1Click(s); })
+        .Add<TNotifyEvent>("New1Click", [this](TComponent* s) { New1Click(s); })
+        .Add<TNotifyEvent>("Load1Click", [this](TComponent* s) { Load1Click(s); })
+        .Add<TNotifyEvent>("Save1Click", [this](TComponent* s) { Save1Click(s); })
+        .Add<TNotifyEvent>("Exit1Click", [this](TComponent* s) { Exit1Click(s); })
+        .Add<TNotifyEvent>("Edit1Click", [this](TComponent* s) { Edit1Click(s); })
+        .Add<TNotifyEvent>("Undo1Click", [this](TComponent* s) { Undo1Click(s); })
+        .Add<TNotifyEvent>("Paste1Click", [this](TComponent* s) { Paste1Click(s); })
+        .Add<TNotifyEvent>("Copy1Click", [this](TComponent* s) { Copy1Click(s); })
+        .Add<TNotifyEvent>("Cut1Click", [this](TComponent* s) { Cut1Click(s); })
+        .Add<TNotifyEvent>("About1Click", [this](TComponent* s) { About1Click(s); })
+        .Add<TNotifyEvent>("Help1Click", [this](TComponent* s) { Help1Click(s); });
+    FormLoader(*this, events).LoadResource("TFORM1");
+
+    Panel1 = FindFormComponent<TPanel>(*this, "Panel1");
+    for (std::size_t i = 0; i < Shapes.size(); ++i)
+        Shapes[i] = FindFormComponent<TShape>(*this, "Shape" + std::to_string(i + 1));
+    Shape17 = Shapes[16];
+    Shape18 = Shapes[17];
+    Label1 = FindFormComponent<TLabel>(*this, "Label1");
+    Button1 = FindFormComponent<TButton>(*this, "Button1");
+    bold = FindFormComponent<TCheckBox>(*this, "bold");
+    underline = FindFormComponent<TCheckBox>(*this, "underline");
+    Cutpaste = FindFormComponent<TRadioButton>(*this, "Cutpaste");
+    Coloring = FindFormComponent<TRadioButton>(*this, "Coloring");
+    CheckBox1 = FindFormComponent<TCheckBox>(*this, "CheckBox1");
+    Panel2 = FindFormComponent<TPanel>(*this, "Panel2");
+    ListBox1 = FindFormComponent<TListBox>(*this, "ListBox1");
+    RichEdit1 = FindFormComponent<TRich2Edit>(*this, "RichEdit1");
+    MainMenu1 = FindFormComponent<TMainMenu>(*this, "MainMenu1");
+    File1 = FindFormComponent<TMenuItem>(*this, "File1");
+    New1 = FindFormComponent<TMenuItem>(*this, "New1");
+    Load1 = FindFormComponent<TMenuItem>(*this, "Load1");
+    Save1 = FindFormComponent<TMenuItem>(*this, "Save1");
+    Exit1 = FindFormComponent<TMenuItem>(*this, "Exit1");
+    Edit1 = FindFormComponent<TMenuItem>(*this, "Edit1");
+    Undo1 = FindFormComponent<TMenuItem>(*this, "Undo1");
+    Paste1 = FindFormComponent<TMenuItem>(*this, "Paste1");
+    Copy1 = FindFormComponent<TMenuItem>(*this, "Copy1");
+    Cut1 = FindFormComponent<TMenuItem>(*this, "Cut1");
+    About1 = FindFormComponent<TMenuItem>(*this, "About1");
+    Help1 = FindFormComponent<TMenuItem>(*this, "Help1");
+    OpenDialog1 = FindFormComponent<TOpenDialog>(*this, "OpenDialog1");
+    SaveDialog1 = FindFormComponent<TSaveDialog>(*this, "SaveDialog1");
+    FontDialog1 = FindFormComponent<TFontDialog>(*this, "FontDialog1");
+}
+
+// ------------------------------------------------------------------ engine
+
+std::string TForm1::Indexof(TColor color) const { return codedtext::Indexof(Palette, color); }
+
+CharStyle TForm1::GetSelStyle()
+{
+    CHARFORMAT2A format{};
+    format.cbSize = sizeof format;
+    format.dwMask = StyleMask;
+    format.dwEffects = 0;
+    SendMessageA(RichEdit1->WindowHandle(), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    return CharStyle{(format.dwEffects & CFE_BOLD) != 0, (format.dwEffects & CFE_UNDERLINE) != 0,
+                     format.crTextColor, format.crBackColor};
+}
+
+void TForm1::SetSelStyle(const CharStyle& style, WPARAM target)
+{
+    CHARFORMAT2A format{};
+    format.cbSize = sizeof format;
+    format.dwMask = StyleMask;
+    format.dwEffects = (style.bold ? CFE_BOLD : 0) | (style.underline ? CFE_UNDERLINE : 0);
+    format.crTextColor = style.text;
+    format.crBackColor = style.back;
+    SendMessageA(RichEdit1->WindowHandle(), EM_SETCHARFORMAT, target, reinterpret_cast<LPARAM>(&format));
+}
+
+CharStyle TForm1::CurrentStyle() const
+{
+    // After the Font button the text swatch holds the system window-text
+    // colour; the control takes only RGB values, so it gets the colour that
+    // the user sees on the swatch.
+    return CharStyle{bold->Checked(), underline->Checked(), ColorToRGB(Shape17->Brush().Color()),
+                     ColorToRGB(Shape18->Brush().Color())};
+}
+
+void TForm1::ApplyCurrentStyle(WPARAM target) { SetSelStyle(CurrentStyle(), target); }
+
+void TForm1::getcolors(const std::string& Spec, TColor& TextColor, TColor& BackColor, int& Consumed) const
+{
+    codedtext::getcolors(Palette, Spec, TextColor, BackColor, Consumed);
+}
+
+void TForm1::Savefile(const std::string& FileName, int Start, int Count)
+{
+    TextFileWriter file;
+    file.Rewrite(FileName);
+    codedtext::Encoder encoder(Palette);
+    const long long end = static_cast<long long>(Start) + Count;
+    for (long long p = Start; p < end; ++p) {
+        RichEdit1->SetSelectionStart(static_cast<int>(p));
+        RichEdit1->SetSelectionLength(1);
+        const CharStyle style = GetSelStyle();
+        if (encoder.Add(style, RichEdit1->SelectedText()))
+            file.Write(encoder.Take());
+    }
+    const std::string rest = encoder.Take();
+    if (!rest.empty())
+        file.Write(rest);
+    file.Close();
+}
+
+void TForm1::loadfile(const std::string& FileName)
+{
+    TextFileReader file;
+    file.Reset(FileName);
+    std::string line;
+    while (file.ReadLine(line)) {
+        for (const codedtext::StyledChar& c : codedtext::DecodeLine(Palette, line).chars) {
+            SetSelStyle(c.style, SCF_SELECTION);
+            RichEdit1->SetSelectedText(std::string(1, c.ch));
+        }
+        RichEdit1->SetSelectedText("\r\n");
+    }
+    file.Close();
+}
+
+// ------------------------------------------------------- window as a whole
+
+void TForm1::FormCreate(TComponent*)
+{
+    for (std::size_t i = 0; i < Palette.size(); ++i)
+        Palette[i] = Shapes[i]->Brush().Color();
+    Label1->Font().Assign(&RichEdit1->Font());
+    Label1->Font().SetColor(0x000000);
+    Label1->SetColor(0xFFFFFF);
+    ListBox1->Font().Assign(&RichEdit1->Font());
+    FillCharacterList(true);
+}
+
+void TForm1::Panel1Resize(TComponent*)
+{
+    const int inner = Panel1->Width() - 2 * Panel1->BorderWidth() - 2 * Panel1->BevelWidth();
+    const int w = inner / 16;
+    Shapes[0]->SetWidth(w);
+    for (std::size_t k = 1; k < 16; ++k) {
+        Shapes[k]->SetWidth(w);
+        Shapes[k]->SetLeft(Shapes[k - 1]->Left() + Shapes[k - 1]->Width());
+    }
+    CheckBox1->SetLeft(Panel1->Width() - CheckBox1->Width() - 10);
+}
+
+void TForm1::Exit1Click(TComponent*) { Close(); }
+
+void TForm1::Help1Click(TComponent*) { Application->HelpContext(1); }
+
+void TForm1::About1Click(TComponent*)
+{
+    AboutBox = new TAboutBox(this);
+    AboutBox->ShowModal();
+}
+
+// -------------------------------------------------- colouring and modes
+
+void TForm1::Shape1MouseDown(TComponent* Sender, TMouseButton Button, TShiftState, int, int)
+{
+    const TColor color = static_cast<TShape*>(Sender)->Brush().Color();
+    if (Button == mbLeft) {
+        Shape17->Brush().SetColor(color);
+        Label1->Font().SetColor(color);
+        ListBox1->Font().SetColor(color);
+    } else {
+        Shape18->Brush().SetColor(color);
+        Label1->SetColor(color);
+        ListBox1->SetColor(color);
+    }
+    ApplyCurrentStyle(SCF_SELECTION);
+}
+
+void TForm1::RichEdit1MouseUp(TComponent*, TMouseButton, TShiftState, int, int)
+{
+    if (!Coloring->Checked())
+        return;
+    ApplyCurrentStyle(SCF_SELECTION);
+    RichEdit1->SetSelectionLength(0);
+}
+
+namespace {
+void SetLabelStyle(TLabel& label, TFontStyle style, bool on)
+{
+    TFontStyles styles = label.Font().Style();
+    if (on)
+        styles.Include(style);
+    else
+        styles.Exclude(style);
+    label.Font().SetStyle(styles);
+}
+}  // namespace
+
+void TForm1::boldClick(TComponent*) { SetLabelStyle(*Label1, fsBold, bold->Checked()); }
+
+void TForm1::underlineClick(TComponent*) { SetLabelStyle(*Label1, fsUnderline, underline->Checked()); }
+
+void TForm1::Button1Click(TComponent*)
+{
+    TFont& chosen = FontDialog1->Font();
+    chosen.Assign(&RichEdit1->Font());
+    if (!FontDialog1->Execute())
+        return;
+    Label1->Font().Assign(&chosen);
+    RichEdit1->Font().Assign(&chosen);
+    Shape17->Brush().SetColor(chosen.Color());
+    RichEdit1->SelectAllText();
+    RichEdit1->SelectionAttributes().Assign(&chosen);
+    RichEdit1->DefaultAttributes().Assign(&chosen);
+    RichEdit1->SetSelectionLength(0);
+    ListBox1->Font().Assign(&chosen);
+}
+
+void TForm1::New1Click(TComponent*)
+{
+    RichEdit1->ClearText();
+    RichEdit1->SetColor(Shape18->Brush().Color());
+    ListBox1->Font().SetColor(Shape17->Brush().Color());
+    Label1->Font().SetColor(Shape17->Brush().Color());
+    ListBox1->SetColor(Shape18->Brush().Color());
+    Label1->SetColor(Shape18->Brush().Color());
+    const CharStyle style = CurrentStyle();
+    SetSelStyle(style, SCF_SELECTION);
+    SetSelStyle(style, SCF_DEFAULT);
+    RichEdit1->SetEnabled(true);
+}
+
+void TForm1::Load1Click(TComponent*)
+{
+    if (!OpenDialog1->Execute())
+        return;
+    New1Click(this);
+    loadfile(OpenDialog1->FileName);
+}
+
+void TForm1::Save1Click(TComponent*)
+{
+    if (!SaveDialog1->Execute())
+        return;
+    const int length = static_cast<int>(RichEdit1->WholeText().size());
+    Savefile(SaveDialog1->FileName, 0, length);
+}
+
+// ------------------------------------------------------------- clipboard
+
+bool TForm1::CopySelection()
+{
+    const int length = RichEdit1->SelectionLength();
+    const int start = RichEdit1->SelectionStart();
+    Savefile(TransferFile, start, length);
+
+    ByteFile file;
+    try {
+        file.Reset(TransferFile);
+    } catch (const EInOutError&) {
+        // The one quiet failure: Copy ends, and the caller learns of it.
+        return false;
+    }
+    std::string text;
+    char block[65536];
+    for (;;) {
+        const std::size_t read = file.Read(block, sizeof block);
+        text.append(block, read);
+        if (read < sizeof block)
+            break;
+    }
+    // The text ends at a zero byte, as CF_TEXT does.
+    text.resize(text.find('\0') == std::string::npos ? text.size() : text.find('\0'));
+    TClipboard(Handle()).SetText(text);
+    file.Close();
+    return true;
+}
+
+void TForm1::Copy1Click(TComponent*) { CopySelection(); }
+
+void TForm1::Cut1Click(TComponent*)
+{
+    const int start = RichEdit1->SelectionStart();
+    const int length = RichEdit1->SelectionLength();
+    if (!CopySelection())
+        return;
+    RichEdit1->SetSelectionStart(start);
+    RichEdit1->SetSelectionLength(length);
+    RichEdit1->SetSelectedText("");
+}
+
+void TForm1::Paste1Click(TComponent*)
+{
+    const TClipboard clipboard(Handle());
+    if (!clipboard.HasFormat(CF_TEXT))
+        return;
+    const std::string text = clipboard.Text();
+    if (text.empty())
+        return;
+    ByteFile file;
+    file.Rewrite(TransferFile);
+    file.Write(text.data(), text.size());
+    file.Close();
+    loadfile(TransferFile);
+}
+
+void TForm1::Undo1Click(TComponent*) { RichEdit1->Undo(); }
+
+void TForm1::Edit1Click(TComponent*)
+{
+    Undo1->SetEnabled(RichEdit1->CanUndo());
+    Cut1->SetEnabled(RichEdit1->Enabled());
+    Paste1->SetEnabled(TClipboard(Handle()).HasFormat(CF_TEXT) && RichEdit1->Enabled());
+    Copy1->SetEnabled(RichEdit1->Enabled());
+}
+
+void TForm1::RichEdit1KeyDown(TComponent*, WORD& Key, TShiftState Shift)
+{
+    if (Shift != ssCtrl)
+        return;
+    switch (Key) {
+    case 'C': Copy1Click(this); break;
+    case 'V': Paste1Click(this); break;
+    case 'X': Cut1Click(this); break;
+    default: return;
+    }
+    Key = 0;
+}
+
+// ------------------------------------------------------ character picker
+
+void TForm1::FillCharacterList(bool filtered)
+{
+    TStrings& items = ListBox1->Items();
+    items.BeginUpdate();
+    try {
+        items.Clear();
+        if (filtered) {
+            items.Add(std::string(1, '\x91'));
+            items.Add(std::string(1, '\x92'));
+            for (int c = 160; c <= 255; ++c)
+                items.Add(std::string(1, static_cast<char>(c)));
+        } else {
+            for (int c = 20; c <= 255; ++c)
+                items.Add(std::string(1, static_cast<char>(c)));
+        }
+    } catch (...) {
+        items.EndUpdate();
+        throw;
+    }
+    items.EndUpdate();
+}
+
+void TForm1::CheckBox1Click(TComponent*) { FillCharacterList(CheckBox1->Checked()); }
+
+void TForm1::ListBox1Click(TComponent*)
+{
+    if (!RichEdit1->Enabled())
+        return;
+    const int index = ListBox1->ItemIndex();
+    if (index < 0)
+        return;
+    RichEdit1->SetSelectedText(ListBox1->Items().Get(index));
+}

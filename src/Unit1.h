@@ -1,0 +1,105 @@
+// The main window: the palette bar, the character picker and the editor,
+// and with them the coded-text engine that turns the editor's styled text
+// into coded text and back (files, clipboard).
+#pragma once
+
+#include "CodedText.h"
+#include "CustomRich2edit.h"
+#include "winlib/Buttons.h"
+#include "winlib/Dialogs.h"
+#include "winlib/ExtControls.h"
+#include "winlib/Forms.h"
+#include "winlib/Lists.h"
+#include "winlib/Menus.h"
+
+#include <array>
+#include <string>
+
+// Where every copy and paste passes through, shared by all running copies
+// of the program.
+extern const char* const TransferFile;
+
+class TForm1 : public winlib::TForm {
+public:
+    explicit TForm1(winlib::TComponent* owner);
+    const char* ClassName() const override { return "TForm1"; }
+
+    // The components of the form description.
+    winlib::TPanel* Panel1;
+    std::array<winlib::TShape*, 18> Shapes;  // Shape1 .. Shape18 at 0 .. 17
+    winlib::TShape* Shape17;
+    winlib::TShape* Shape18;
+    winlib::TLabel* Label1;
+    winlib::TButton* Button1;
+    winlib::TCheckBox* bold;
+    winlib::TCheckBox* underline;
+    winlib::TRadioButton* Cutpaste;
+    winlib::TRadioButton* Coloring;
+    winlib::TCheckBox* CheckBox1;
+    winlib::TPanel* Panel2;
+    winlib::TListBox* ListBox1;
+    TRich2Edit* RichEdit1;
+    winlib::TMainMenu* MainMenu1;
+    winlib::TMenuItem* File1;
+    winlib::TMenuItem* New1;
+    winlib::TMenuItem* Load1;
+    winlib::TMenuItem* Save1;
+    winlib::TMenuItem* Exit1;
+    winlib::TMenuItem* Edit1;
+    winlib::TMenuItem* Undo1;
+    winlib::TMenuItem* Paste1;
+    winlib::TMenuItem* Copy1;
+    winlib::TMenuItem* Cut1;
+    winlib::TMenuItem* About1;
+    winlib::TMenuItem* Help1;
+    winlib::TOpenDialog* OpenDialog1;
+    winlib::TSaveDialog* SaveDialog1;
+    winlib::TFontDialog* FontDialog1;
+
+    // Filled from the swatches when the window is created.
+    codedtext::Palette Palette{};
+
+    // The engine.
+    std::string Indexof(winlib::TColor color) const;
+    codedtext::CharStyle GetSelStyle();
+    // target: SCF_SELECTION (the selection, or the caret's next text) or SCF_DEFAULT.
+    void SetSelStyle(const codedtext::CharStyle& style, WPARAM target);
+    codedtext::CharStyle CurrentStyle() const;
+    void ApplyCurrentStyle(WPARAM target);
+    void Savefile(const std::string& FileName, int Start, int Count);
+    void loadfile(const std::string& FileName);
+    void getcolors(const std::string& Spec, winlib::TColor& TextColor, winlib::TColor& BackColor,
+                   int& Consumed) const;
+
+    // Event handlers.
+    void FormCreate(winlib::TComponent* Sender);
+    void Panel1Resize(winlib::TComponent* Sender);
+    void Shape1MouseDown(winlib::TComponent* Sender, winlib::TMouseButton Button, winlib::TShiftState Shift, int X,
+                         int Y);
+    void RichEdit1MouseUp(winlib::TComponent* Sender, winlib::TMouseButton Button, winlib::TShiftState Shift,
+                          int X, int Y);
+    void RichEdit1KeyDown(winlib::TComponent* Sender, WORD& Key, winlib::TShiftState Shift);
+    void boldClick(winlib::TComponent* Sender);
+    void underlineClick(winlib::TComponent* Sender);
+    void Button1Click(winlib::TComponent* Sender);
+    void CheckBox1Click(winlib::TComponent* Sender);
+    void ListBox1Click(winlib::TComponent* Sender);
+    void New1Click(winlib::TComponent* Sender);
+    void Load1Click(winlib::TComponent* Sender);
+    void Save1Click(winlib::TComponent* Sender);
+    void Exit1Click(winlib::TComponent* Sender);
+    void Edit1Click(winlib::TComponent* Sender);
+    void Undo1Click(winlib::TComponent* Sender);
+    void Paste1Click(winlib::TComponent* Sender);
+    void Copy1Click(winlib::TComponent* Sender);
+    void Cut1Click(winlib::TComponent* Sender);
+    void About1Click(winlib::TComponent* Sender);
+    void Help1Click(winlib::TComponent* Sender);
+
+private:
+    // Copy's work; false when the text did not reach the clipboard.
+    bool CopySelection();
+    void FillCharacterList(bool filtered);
+};
+
+extern TForm1* Form1;

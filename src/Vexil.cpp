@@ -1,0 +1,31 @@
+// Start-up: the application object, its title and help file, the main
+// window from its form description, and the message loop.
+#include "Unit1.h"
+
+#include "winlib/Forms.h"
+#include "winlib/Help.h"
+
+#include <windows.h>
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    winlib::TApplication application;
+    try {
+        application.Icon = LoadIconA(instance, "MAINICON");
+        application.Initialize();
+        application.SetTitle("Vexil Version 2.0");
+        application.HelpFile = "vexil.hlp";
+        winlib::InstallHelpEngine(application);
+        application.CreateForm(Form1);
+    } catch (...) {
+        application.ShowFatalException();
+        return 1;
+    }
+    try {
+        application.Run();
+    } catch (...) {
+        application.ShowFatalException();
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,98 @@
+#include "winlib/Clipboard.h"
+
+#include "winlib/Exceptions.h"
+
+#include <cstring>
+
+namespace winlib {
+
+namespace {
+
+// Holds the clipboard open. Another program may have it open for a moment,
+// so opening is tried a few times before it counts as a failure.
+class OpenedClipboard {
+public:
+    explicit OpenedClipboard(HWND owner)
+    {
+        for (int attempt = 0; attempt < 10; ++attempt) {
+            if (OpenClipboard(owner)) {
+                open_ = true;
+                return;
+            }
+            Sleep(20);
+        }
+        throw EWin32Error::FromLastError();
+    }
+    ~OpenedClipboard()
+    {
+        if (open_)
+            CloseClipboard();
+    }
+    OpenedClipboard(const OpenedClipboard&) = delete;
+    OpenedClipboard& operator=(const OpenedClipboard&) = delete;
+
+private:
+    bool open_ = false;
+};
+
+// Global memory handed to the clipboard, freed unless the clipboard took it.
+class GlobalBlock {
+public:
+    explicit GlobalBlock(std::size_t size) : handle_(GlobalAlloc(GMEM_MOVEABLE, size))
+    {
+        if (handle_ == nullptr)
+            throw EOutOfResources("Out of memory for the clipboard");
+    }
+    ~GlobalBlock()
+    {
+        if (handle_ != nullptr)
+            GlobalFree(handle_);
+    }
+    GlobalBlock(const GlobalBlock&) = delete;
+    GlobalBlock& operator=(const GlobalBlock&) = delete;
+    HGLOBAL Get() const { return handle_; }
+    HGLOBAL Release() { HGLOBAL h = handle_; handle_ = nullptr; return h; }
+
+private:
+    HGLOBAL handle_;
+};
+
+}  // namespace
+
+bool TClipboard::HasFormat(UINT format) const { return IsClipboardFormatAvailable(format) != FALSE; }
+
+std::string TClipboard::Text() const
+{
+    OpenedClipboard open(owner_);
+    HANDLE data = GetClipboardData(CF_TEXT);
+    if (data == nullptr)
+        return {};
+    const char* text = static_cast<const char*>(GlobalLock(data));
+    if (text == nullptr)
+        return {};
+    // The block may be larger than the text; the text ends at its zero byte.
+    const std::size_t limit = GlobalSize(data);
+    const std::size_t length = strnlen(text, limit);
+    std::string result(text, length);
+    GlobalUnlock(data);
+    return result;
+}
+
+void TClipboard::SetText(std::string_view text) const
+{
+    GlobalBlock block(text.size() + 1);
+    char* memory = static_cast<char*>(GlobalLock(block.Get()));
+    if (memory == nullptr)
+        throw EWin32Error::FromLastError();
+    std::memcpy(memory, text.data(), text.size());
+    memory[text.size()] = '\0';
+    GlobalUnlock(block.Get());
+
+    OpenedClipboard open(owner_);
+    Win32Check(EmptyClipboard() != FALSE);
+    if (SetClipboardData(CF_TEXT, block.Get()) == nullptr)
+        throw EWin32Error::FromLastError();
+    block.Release();
+}
+
+}  // namespace winlib

@@ -1,0 +1,858 @@
+#include "winlib/Controls.h"
+
+#include "winlib/Exceptions.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+namespace winlib {
+
+namespace {
+
+// The property under which a window of ours keeps its control.
+const char* ControlProperty()
+{
+    static const ATOM atom = GlobalAddAtomA("Vexil.WinControl");
+    return MAKEINTATOM(atom);
+}
+
+// The system procedure of each class we built on a system class, by class
+// name, for the messages that arrive before a window is bound to its control.
+std::unordered_map<std::string, WNDPROC>& BaseProcedures()
+{
+    static std::unordered_map<std::string, WNDPROC> procedures;
+    return procedures;
+}
+
+WNDPROC BaseProcedureOf(HWND window)
+{
+    char name[256] = {};
+    GetClassNameA(window, name, sizeof name);
+    const auto found = BaseProcedures().find(name);
+    return found != BaseProcedures().end() ? found->second : DefWindowProcA;
+}
+
+HINSTANCE ModuleInstance() { return GetModuleHandleA(nullptr); }
+
+TShiftState MouseShiftState(WPARAM keys)
+{
+    TShiftState shift = 0;
+    if (keys & MK_SHIFT)
+        shift |= ssShift;
+    if (keys & MK_CONTROL)
+        shift |= ssCtrl;
+    if (keys & MK_LBUTTON)
+        shift |= ssLeft;
+    if (keys & MK_RBUTTON)
+        shift |= ssRight;
+    if (keys & MK_MBUTTON)
+        shift |= ssMiddle;
+    if (GetKeyState(VK_MENU) < 0)
+        shift |= ssAlt;
+    return shift;
+}
+
+int NextControlId()
+{
+    static int next = 100;
+    return next++;
+}
+
+}  // namespace
+
+TShiftState KeyboardShiftState()
+{
+    TShiftState shift = 0;
+    if (GetKeyState(VK_SHIFT) < 0)
+        shift |= ssShift;
+    if (GetKeyState(VK_CONTROL) < 0)
+        shift |= ssCtrl;
+    if (GetKeyState(VK_MENU) < 0)
+        shift |= ssAlt;
+    return shift;
+}
+
+LRESULT CALLBACK ControlWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    TWinControl* control = TWinControl::FromHandle(window);
+    if (control == nullptr && msg == WM_NCCREATE) {
+        control = static_cast<TWinControl*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        if (control != nullptr)
+            control->Bind(window);
+    }
+    if (control == nullptr)
+        return CallWindowProcA(BaseProcedureOf(window), window, msg, wParam, lParam);
+
+    TMessage message{msg, wParam, lParam, 0};
+    try {
+        control->WndProc(message);
+    } catch (...) {
+        // Nothing may unwind through the system's frames: the error box
+        // reports it and the message loop goes on.
+        HandleException(control);
+    }
+    if (msg == WM_NCDESTROY)
+        control->Unbind();
+    return message.Result;
+}
+
+// ---------------------------------------------------------------- TControl
+
+TControl::TControl(TComponent* owner) : TComponent(owner)
+{
+    font_.OnChange = [this] {
+        if (!takingParentFont_)
+            parentFont_ = false;
+        Perform(CM_FONTCHANGED);
+    };
+    OnMessage(CM_FONTCHANGED, &TControl::CMFontChanged);
+    OnMessage(CM_COLORCHANGED, &TControl::CMColorChanged);
+}
+
+void TControl::SetBounds(int left, int top, int width, int height) { StoreBounds(left, top, width, height); }
+
+void TControl::StoreBounds(int left, int top, int width, int height)
+{
+    left_ = left;
+    top_ = top;
+    width_ = width;
+    height_ = height;
+}
+
+void TControl::SetAlign(TAlign align)
+{
+    if (align == align_)
+        return;
+    align_ = align;
+    if (auto* win = dynamic_cast<TWinControl*>(parent_))
+        win->AlignControls();
+}
+
+void TControl::SetVisible(bool visible)
+{
+    if (visible == visible_)
+        return;
+    visible_ = visible;
+    if (auto* self = dynamic_cast<TWinControl*>(this); self != nullptr && self->HandleAllocated())
+        ShowWindow(self->handle_, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void TControl::SetEnabled(bool enabled)
+{
+    if (enabled == enabled_)
+        return;
+    enabled_ = enabled;
+    Perform(CM_ENABLEDCHANGED);
+}
+
+void TControl::SetParentFont(bool value)
+{
+    parentFont_ = value;
+    if (value && parent_ != nullptr) {
+        takingParentFont_ = true;
+        font_.Assign(&parent_->Font());
+        takingParentFont_ = false;
+    }
+}
+
+void TControl::SetColor(TColor color)
+{
+    parentColor_ = false;
+    if (color == color_)
+        return;
+    color_ = color;
+    Perform(CM_COLORCHANGED);
+}
+
+void TControl::SetParentColor(bool value)
+{
+    parentColor_ = value;
+    if (value && parent_ != nullptr && parent_->Color() != color_) {
+        color_ = parent_->Color();
+        Perform(CM_COLORCHANGED);
+    }
+}
+
+std::string TControl::Text() const { return text_; }
+
+void TControl::SetText(const std::string& text)
+{
+    text_ = text;
+    Perform(CM_TEXTCHANGED);
+}
+
+LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    TMessage message{msg, wParam, lParam, 0};
+    WndProc(message);
+    return message.Result;
+}
+
+void TControl::WndProc(TMessage& message)
+{
+    const auto handler = handlers_.find(message.Msg);
+    if (handler != handlers_.end())
+        handler->second(message);
+    else
+        DefaultHandler(message);
+}
+
+void TControl::DefaultHandler(TMessage& message) { message.Result = 0; }
+
+void TControl::Click()
+{
+    if (OnClick)
+        OnClick(this);
+}
+
+void TControl::Resize()
+{
+    if (OnResize)
+        OnResize(this);
+}
+
+void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
+{
+    if (OnMouseDown)
+        OnMouseDown(this, button, shift, x, y);
+}
+
+void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
+{
+    if (OnMouseUp)
+        OnMouseUp(this, button, shift, x, y);
+}
+
+void TControl::CMFontChanged(TMessage&) {}
+
+void TControl::CMColorChanged(TMessage&) {}
+
+// ------------------------------------------------------------- TWinControl
+
+TWinControl::TWinControl(TComponent* owner) : TControl(owner), controlId_(NextControlId())
+{
+    OnMessage(WM_COMMAND, &TWinControl::WMCommand);
+    OnMessage(WM_NOTIFY, &TWinControl::WMNotify);
+    for (UINT msg : {WM_CTLCOLORBTN, WM_CTLCOLOREDIT, WM_CTLCOLORLISTBOX, WM_CTLCOLORSTATIC})
+        OnMessage(msg, &TWinControl::WMCtlColor);
+    for (UINT msg : {CN_CTLCOLORBTN, CN_CTLCOLOREDIT, CN_CTLCOLORLISTBOX, CN_CTLCOLORSTATIC})
+        OnMessage(msg, &TWinControl::CNCtlColor);
+    OnMessage(WM_DRAWITEM, &TWinControl::WMDrawItem);
+    OnMessage(WM_MEASUREITEM, &TWinControl::WMMeasureItem);
+    OnMessage(WM_NCDESTROY, &TWinControl::WMNCDestroy);
+    OnMessage(WM_WINDOWPOSCHANGED, &TWinControl::WMWindowPosChanged);
+    OnMessage(WM_SIZE, &TWinControl::WMSize);
+    OnMessage(WM_KEYDOWN, &TWinControl::WMKeyDown);
+    OnMessage(WM_SYSKEYDOWN, &TWinControl::WMKeyDown);
+    OnMessage(WM_KEYUP, &TWinControl::WMKeyUp);
+    OnMessage(WM_SYSKEYUP, &TWinControl::WMKeyUp);
+    OnMessage(WM_CHAR, &TWinControl::WMChar);
+    for (UINT msg : {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN, WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK,
+                     WM_MBUTTONDBLCLK})
+        OnMessage(msg, &TWinControl::WMMouseDown);
+    for (UINT msg : {WM_LBUTTONUP, WM_RBUTTONUP, WM_MBUTTONUP})
+        OnMessage(msg, &TWinControl::WMMouseUp);
+    OnMessage(WM_MOUSEMOVE, &TWinControl::WMMouseMove);
+    OnMessage(WM_SETFOCUS, &TWinControl::WMSetFocus);
+    OnMessage(WM_KILLFOCUS, &TWinControl::WMKillFocus);
+    OnMessage(CM_FONTCHANGED, &TWinControl::CMFontChangedWin);
+    OnMessage(CM_COLORCHANGED, &TWinControl::CMColorChangedWin);
+}
+
+TWinControl::~TWinControl()
+{
+    // Too late for the handlers of derived classes: let the system's
+    // procedure see the last messages.
+    if (handle_ != nullptr) {
+        HWND window = handle_;
+        Unbind();
+        DestroyWindow(window);
+    }
+    for (TWinControl* child : controls_)
+        child->parent_ = nullptr;
+    controls_.clear();
+    if (parent_ != nullptr)
+        parent_->RemoveControl(this);
+}
+
+void TWinControl::SetParent(TWinControl* parent)
+{
+    if (parent == parent_)
+        return;
+    if (parent_ != nullptr)
+        parent_->RemoveControl(this);
+    if (parent != nullptr)
+        parent->InsertControl(this);
+}
+
+void TWinControl::InsertControl(TWinControl* control)
+{
+    controls_.push_back(control);
+    control->parent_ = this;
+    if (control->ParentFont())
+        control->SetParentFont(true);
+    if (control->ParentColor())
+        control->SetParentColor(true);
+    if (control->tabOrder_ < 0)
+        control->tabOrder_ = static_cast<int>(controls_.size()) - 1;
+    if (HandleAllocated()) {
+        control->CreateHandle();
+        AlignControls();
+    }
+}
+
+void TWinControl::RemoveControl(TWinControl* control)
+{
+    if (control->HandleAllocated() && !control->Destroying())
+        control->DestroyHandle();
+    controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
+    control->parent_ = nullptr;
+}
+
+TWinControl* TWinControl::FromHandle(HWND window)
+{
+    if (window == nullptr)
+        return nullptr;
+    return static_cast<TWinControl*>(GetPropA(window, ControlProperty()));
+}
+
+void TWinControl::Bind(HWND window)
+{
+    handle_ = window;
+    SetPropA(window, ControlProperty(), this);
+}
+
+void TWinControl::Unbind()
+{
+    if (handle_ != nullptr)
+        RemovePropA(handle_, ControlProperty());
+    handle_ = nullptr;
+}
+
+HWND TWinControl::Handle()
+{
+    if (handle_ == nullptr)
+        CreateHandle();
+    return handle_;
+}
+
+void TWinControl::CreateHandle()
+{
+    if (handle_ != nullptr)
+        return;
+    if (parent_ != nullptr && !parent_->HandleAllocated()) {
+        // The parent makes its children's windows along with its own.
+        parent_->CreateHandle();
+        if (handle_ != nullptr)
+            return;
+    }
+    creatingWindow_ = true;
+    try {
+        CreateWnd();
+    } catch (...) {
+        creatingWindow_ = false;
+        throw;
+    }
+    creatingWindow_ = false;
+
+    std::vector<TWinControl*> children = controls_;
+    std::stable_sort(children.begin(), children.end(),
+                     [](TWinControl* a, TWinControl* b) { return a->tabOrder_ < b->tabOrder_; });
+    AlignControls();
+    for (TWinControl* child : children)
+        child->CreateHandle();
+}
+
+void TWinControl::CreateParams(TCreateParams& params)
+{
+    params.Caption = text_;
+    params.Style = WS_CHILD | WS_CLIPSIBLINGS;
+    if (tabStop_)
+        params.Style |= WS_TABSTOP;
+    if (!Enabled())
+        params.Style |= WS_DISABLED;
+    if (Visible())
+        params.Style |= WS_VISIBLE;
+    params.X = Left();
+    params.Y = Top();
+    params.Width = Width();
+    params.Height = Height();
+    if (parent_ != nullptr)
+        params.WndParent = parent_->Handle();
+    params.WindowClass.cbSize = sizeof(WNDCLASSEXA);
+    params.WindowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    params.WindowClass.lpfnWndProc = ControlWindowProc;
+    params.WindowClass.hInstance = ModuleInstance();
+    params.WindowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    params.WinClassName = ClassName();
+    params.DefWndProc = DefWindowProcA;
+}
+
+void TWinControl::CreateSubClass(TCreateParams& params, const char* systemClassName)
+{
+    WNDCLASSEXA info{};
+    info.cbSize = sizeof info;
+    const bool found = GetClassInfoExA(ModuleInstance(), systemClassName, &info) ||
+                       GetClassInfoExA(nullptr, systemClassName, &info) ||
+                       GetClassInfoExA(GetModuleHandleA(nullptr), systemClassName, &info);
+    if (!found)
+        return;
+    params.DefWndProc = info.lpfnWndProc;
+    params.WindowClass.style = info.style;
+    params.WindowClass.cbClsExtra = info.cbClsExtra;
+    params.WindowClass.cbWndExtra = info.cbWndExtra;
+    params.WindowClass.hCursor = info.hCursor;
+    params.WindowClass.hbrBackground = info.hbrBackground;
+}
+
+void TWinControl::CreateWnd()
+{
+    TCreateParams params;
+    CreateParams(params);
+    if (parent_ == nullptr && (params.Style & WS_CHILD) != 0)
+        throw EInvalidOperation(Format("Control '%s' has no parent window", Name().c_str()));
+    CreateWindowHandle(params);
+    // The framework gives every window the control's font.
+    SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), 0);
+}
+
+void TWinControl::CreateWindowHandle(const TCreateParams& params)
+{
+    HINSTANCE instance = params.WindowClass.hInstance != nullptr ? params.WindowClass.hInstance : ModuleInstance();
+    WNDCLASSEXA existing{};
+    existing.cbSize = sizeof existing;
+    if (!GetClassInfoExA(instance, params.WinClassName.c_str(), &existing)) {
+        WNDCLASSEXA windowClass = params.WindowClass;
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.hInstance = instance;
+        windowClass.lpfnWndProc = ControlWindowProc;
+        windowClass.lpszClassName = params.WinClassName.c_str();
+        if (RegisterClassExA(&windowClass) == 0)
+            throw EWin32Error::FromLastError();
+    }
+    // Kept fresh on every creation: a system class's library may have been
+    // unloaded and loaded again at another address since the last window.
+    BaseProcedures()[params.WinClassName] = params.DefWndProc;
+    defWndProc_ = params.DefWndProc;
+
+    const bool child = (params.Style & WS_CHILD) != 0;
+    HWND window = CreateWindowExA(params.ExStyle, params.WinClassName.c_str(), params.Caption.c_str(), params.Style,
+                                  params.X, params.Y, params.Width, params.Height, params.WndParent,
+                                  child ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId_)) : nullptr,
+                                  instance, this);
+    if (window == nullptr)
+        throw EWin32Error::FromLastError();
+    if (handle_ == nullptr)
+        Bind(window);
+}
+
+void TWinControl::DestroyHandle()
+{
+    if (handle_ == nullptr)
+        return;
+    for (TWinControl* child : controls_)
+        child->DestroyHandle();
+    DestroyWnd();
+}
+
+void TWinControl::DestroyWnd()
+{
+    text_ = Text();
+    DestroyWindowHandle();
+}
+
+void TWinControl::DestroyWindowHandle()
+{
+    if (handle_ != nullptr)
+        Win32Check(DestroyWindow(handle_) != FALSE);
+}
+
+void TWinControl::DestroyWindowNow() noexcept
+{
+    if (handle_ != nullptr)
+        DestroyWindow(handle_);
+}
+
+void TWinControl::RecreateWnd()
+{
+    if (handle_ == nullptr)
+        return;
+    DestroyHandle();
+    CreateHandle();
+}
+
+void TWinControl::WMNCDestroy(TMessage& message)
+{
+    // The binding itself is undone by the window procedure after this.
+    DefaultHandler(message);
+}
+
+void TWinControl::DefaultHandler(TMessage& message)
+{
+    if (handle_ == nullptr || (message.Msg >= CM_BASE && message.Msg < CN_BASE + 0x400)) {
+        message.Result = 0;
+        return;
+    }
+    message.Result = CallWindowProcA(defWndProc_, handle_, message.Msg, message.WParam, message.LParam);
+}
+
+std::string TWinControl::Text() const
+{
+    if (handle_ == nullptr)
+        return text_;
+    const int length = GetWindowTextLengthA(handle_);
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    const int copied = GetWindowTextA(handle_, text.data(), length + 1);
+    text.resize(static_cast<size_t>(std::max(copied, 0)));
+    return text;
+}
+
+void TWinControl::SetText(const std::string& text)
+{
+    text_ = text;
+    if (handle_ != nullptr)
+        SetWindowTextA(handle_, text.c_str());
+    Perform(CM_TEXTCHANGED);
+}
+
+void TWinControl::SetBounds(int left, int top, int width, int height)
+{
+    if (handle_ != nullptr) {
+        // The window reports back its new bounds through WM_WINDOWPOSCHANGED.
+        SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+        StoreBounds(left, top, width, height);
+    } else {
+        const bool resized = width != Width() || height != Height();
+        StoreBounds(left, top, width, height);
+        if (resized)
+            AlignControls();
+    }
+}
+
+void TWinControl::SetEnabled(bool enabled)
+{
+    TControl::SetEnabled(enabled);
+    if (handle_ != nullptr)
+        EnableWindow(handle_, enabled ? TRUE : FALSE);
+}
+
+void TWinControl::SetTabStop(bool value)
+{
+    tabStop_ = value;
+    if (handle_ != nullptr) {
+        LONG_PTR style = GetWindowLongPtrA(handle_, GWL_STYLE);
+        style = value ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
+        SetWindowLongPtrA(handle_, GWL_STYLE, style);
+    }
+}
+
+bool TWinControl::Focused() const { return handle_ != nullptr && GetFocus() == handle_; }
+
+void TWinControl::SetFocus() { ::SetFocus(Handle()); }
+
+RECT TWinControl::ClientRect()
+{
+    RECT rect{0, 0, Width(), Height()};
+    if (handle_ != nullptr)
+        GetClientRect(handle_, &rect);
+    return rect;
+}
+
+void TWinControl::AdjustClientRect(RECT&) {}
+
+void TWinControl::AlignControls()
+{
+    if (aligning_)
+        return;
+    aligning_ = true;
+    RECT rect = ClientRect();
+    AdjustClientRect(rect);
+    for (TAlign kind : {alTop, alBottom, alLeft, alRight, alClient}) {
+        for (TWinControl* child : controls_) {
+            if (child->Align() != kind || !child->Visible())
+                continue;
+            const int w = child->Width(), h = child->Height();
+            switch (kind) {
+            case alTop:
+                child->SetBounds(rect.left, rect.top, rect.right - rect.left, h);
+                rect.top += h;
+                break;
+            case alBottom:
+                child->SetBounds(rect.left, rect.bottom - h, rect.right - rect.left, h);
+                rect.bottom -= h;
+                break;
+            case alLeft:
+                child->SetBounds(rect.left, rect.top, w, rect.bottom - rect.top);
+                rect.left += w;
+                break;
+            case alRight:
+                child->SetBounds(rect.right - w, rect.top, w, rect.bottom - rect.top);
+                rect.right -= w;
+                break;
+            case alClient:
+                child->SetBounds(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+                break;
+            default: break;
+            }
+        }
+    }
+    aligning_ = false;
+}
+
+void TWinControl::UpdateBoundsFromWindow()
+{
+    RECT rect;
+    GetWindowRect(handle_, &rect);
+    if ((GetWindowLongPtrA(handle_, GWL_STYLE) & WS_CHILD) != 0 && GetParent(handle_) != nullptr)
+        MapWindowPoints(HWND_DESKTOP, GetParent(handle_), reinterpret_cast<POINT*>(&rect), 2);
+    StoreBounds(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+}
+
+void TWinControl::WMWindowPosChanged(TMessage& message)
+{
+    UpdateBoundsFromWindow();
+    DefaultHandler(message);
+}
+
+void TWinControl::WMSize(TMessage& message)
+{
+    DefaultHandler(message);
+    UpdateBoundsFromWindow();
+    AlignControls();
+    Resize();
+}
+
+void TWinControl::WMCommand(TMessage& message)
+{
+    if (message.LParam != 0) {
+        if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(message.LParam))) {
+            message.Result = child->Perform(CN_COMMAND, message.WParam, message.LParam);
+            return;
+        }
+    }
+    DefaultHandler(message);
+}
+
+void TWinControl::WMNotify(TMessage& message)
+{
+    const auto* header = reinterpret_cast<const NMHDR*>(message.LParam);
+    if (header != nullptr) {
+        if (TWinControl* child = FromHandle(header->hwndFrom)) {
+            message.Result = child->Perform(CN_NOTIFY, message.WParam, message.LParam);
+            return;
+        }
+    }
+    DefaultHandler(message);
+}
+
+void TWinControl::WMCtlColor(TMessage& message)
+{
+    if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(message.LParam))) {
+        message.Result = child->Perform(CN_BASE + message.Msg, message.WParam, message.LParam);
+        return;
+    }
+    DefaultHandler(message);
+}
+
+void TWinControl::CNCtlColor(TMessage& message)
+{
+    HDC dc = reinterpret_cast<HDC>(message.WParam);
+    SetTextColor(dc, ColorToRGB(Font().Color()));
+    SetBkColor(dc, ColorToRGB(Color()));
+    message.Result = reinterpret_cast<LRESULT>(BackgroundBrush());
+}
+
+HBRUSH TWinControl::BackgroundBrush() const
+{
+    if (!backgroundBrush_ || backgroundBrushColor_ != Color()) {
+        backgroundBrush_.Reset(CreateSolidBrush(ColorToRGB(Color())));
+        backgroundBrushColor_ = Color();
+    }
+    return backgroundBrush_.Get();
+}
+
+void TWinControl::WMDrawItem(TMessage& message)
+{
+    const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(message.LParam);
+    if (item != nullptr && item->CtlType != ODT_MENU) {
+        if (TWinControl* child = FromHandle(item->hwndItem)) {
+            message.Result = child->Perform(CN_DRAWITEM, message.WParam, message.LParam);
+            return;
+        }
+    }
+    DefaultHandler(message);
+}
+
+void TWinControl::WMMeasureItem(TMessage& message)
+{
+    const auto* item = reinterpret_cast<const MEASUREITEMSTRUCT*>(message.LParam);
+    if (item != nullptr && item->CtlType != ODT_MENU && handle_ != nullptr) {
+        if (TWinControl* child = FromHandle(GetDlgItem(handle_, static_cast<int>(item->CtlID)))) {
+            message.Result = child->Perform(CN_MEASUREITEM, message.WParam, message.LParam);
+            return;
+        }
+    }
+    DefaultHandler(message);
+}
+
+void TWinControl::KeyDown(WORD& key, TShiftState shift)
+{
+    if (OnKeyDown)
+        OnKeyDown(this, key, shift);
+}
+
+void TWinControl::KeyPress(char& key)
+{
+    if (OnKeyPress)
+        OnKeyPress(this, key);
+}
+
+void TWinControl::WMKeyDown(TMessage& message)
+{
+    WORD key = static_cast<WORD>(message.WParam);
+    KeyDown(key, KeyboardShiftState());
+    if (key == 0) {
+        message.Result = 0;
+        return;
+    }
+    message.WParam = key;
+    DefaultHandler(message);
+}
+
+void TWinControl::WMKeyUp(TMessage& message)
+{
+    WORD key = static_cast<WORD>(message.WParam);
+    if (OnKeyUp)
+        OnKeyUp(this, key, KeyboardShiftState());
+    if (key == 0) {
+        message.Result = 0;
+        return;
+    }
+    message.WParam = key;
+    DefaultHandler(message);
+}
+
+void TWinControl::WMChar(TMessage& message)
+{
+    char key = static_cast<char>(message.WParam);
+    KeyPress(key);
+    if (key == 0) {
+        message.Result = 0;
+        return;
+    }
+    message.WParam = static_cast<unsigned char>(key);
+    DefaultHandler(message);
+}
+
+void TWinControl::WMMouseDown(TMessage& message)
+{
+    DefaultHandler(message);
+    TMouseButton button = mbLeft;
+    if (message.Msg == WM_RBUTTONDOWN || message.Msg == WM_RBUTTONDBLCLK)
+        button = mbRight;
+    else if (message.Msg == WM_MBUTTONDOWN || message.Msg == WM_MBUTTONDBLCLK)
+        button = mbMiddle;
+    TShiftState shift = MouseShiftState(message.WParam);
+    const bool doubleClick = message.Msg == WM_LBUTTONDBLCLK || message.Msg == WM_RBUTTONDBLCLK ||
+                             message.Msg == WM_MBUTTONDBLCLK;
+    if (doubleClick)
+        shift |= ssDouble;
+    MouseDown(button, shift, GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
+    if (doubleClick && button == mbLeft && OnDblClick)
+        OnDblClick(this);
+}
+
+void TWinControl::WMMouseUp(TMessage& message)
+{
+    // The control handles the release first, so that the handler sees its result.
+    DefaultHandler(message);
+    TMouseButton button = mbLeft;
+    if (message.Msg == WM_RBUTTONUP)
+        button = mbRight;
+    else if (message.Msg == WM_MBUTTONUP)
+        button = mbMiddle;
+    MouseUp(button, MouseShiftState(message.WParam), GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
+}
+
+void TWinControl::WMMouseMove(TMessage& message)
+{
+    DefaultHandler(message);
+    if (OnMouseMove)
+        OnMouseMove(this, MouseShiftState(message.WParam), GET_X_LPARAM(message.LParam),
+                    GET_Y_LPARAM(message.LParam));
+}
+
+void TWinControl::WMSetFocus(TMessage& message)
+{
+    DefaultHandler(message);
+    if (OnEnter)
+        OnEnter(this);
+}
+
+void TWinControl::WMKillFocus(TMessage& message)
+{
+    DefaultHandler(message);
+    if (OnExit)
+        OnExit(this);
+}
+
+void TWinControl::CMFontChangedWin(TMessage&)
+{
+    if (handle_ != nullptr) {
+        SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), TRUE);
+        InvalidateRect(handle_, nullptr, TRUE);
+    }
+    for (TWinControl* child : controls_) {
+        if (child->ParentFont())
+            child->SetParentFont(true);
+    }
+}
+
+void TWinControl::CMColorChangedWin(TMessage&)
+{
+    if (handle_ != nullptr)
+        InvalidateRect(handle_, nullptr, TRUE);
+    for (TWinControl* child : controls_) {
+        if (child->ParentColor())
+            child->SetParentColor(true);
+    }
+}
+
+// ---------------------------------------------------------- TCustomControl
+
+TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner)
+{
+    OnMessage(WM_PAINT, &TCustomControl::WMPaint);
+    OnMessage(WM_ERASEBKGND, &TCustomControl::WMEraseBkgnd);
+}
+
+void TCustomControl::Paint(HDC, const RECT&) {}
+
+void TCustomControl::WMPaint(TMessage& message)
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(Handle(), &ps);
+    if (dc != nullptr) {
+        RECT client;
+        GetClientRect(Handle(), &client);
+        try {
+            Paint(dc, client);
+        } catch (...) {
+            EndPaint(Handle(), &ps);
+            throw;
+        }
+        EndPaint(Handle(), &ps);
+    }
+    message.Result = 0;
+}
+
+void TCustomControl::WMEraseBkgnd(TMessage& message)
+{
+    RECT client;
+    GetClientRect(Handle(), &client);
+    FillRect(reinterpret_cast<HDC>(message.WParam), &client, BackgroundBrush());
+    message.Result = 1;
+}
+
+}  // namespace winlib

@@ -1,0 +1,554 @@
+#include "winlib/Forms.h"
+
+#include "winlib/Exceptions.h"
+
+#include <algorithm>
+#include <cstring>
+#include <typeinfo>
+#include <vector>
+#if defined(__GNUC__)
+#include <cxxabi.h>
+#include <cstdlib>
+#endif
+
+namespace winlib {
+
+TApplication* Application = nullptr;
+
+namespace {
+
+const char* const ApplicationClassName = "TApplication";
+
+LRESULT CALLBACK ApplicationWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    // The application window stands for the program in the taskbar; closing
+    // it closes the main window.
+    if (msg == WM_CLOSE || (msg == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE)) {
+        if (Application != nullptr && Application->MainForm() != nullptr) {
+            try {
+                Application->MainForm()->Close();
+            } catch (...) {
+                HandleException(Application);
+            }
+        }
+        return 0;
+    }
+    return DefWindowProcA(window, msg, wParam, lParam);
+}
+
+std::string ModuleBaseName()
+{
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const char* slash = std::strrchr(path, '\\');
+    return slash != nullptr ? slash + 1 : path;
+}
+
+std::string TypeName(const std::type_info& type)
+{
+#if defined(__GNUC__)
+    int status = 0;
+    char* demangled = abi::__cxa_demangle(type.name(), nullptr, nullptr, &status);
+    if (status == 0 && demangled != nullptr) {
+        std::string name = demangled;
+        std::free(demangled);
+        return name;
+    }
+#endif
+    return type.name();
+}
+
+// Disables the thread's other enabled top-level windows while a modal form
+// is up, and enables them again afterwards.
+class DisabledTaskWindows {
+public:
+    explicit DisabledTaskWindows(HWND except) : except_(except)
+    {
+        EnumThreadWindows(GetCurrentThreadId(), &DisabledTaskWindows::Visit, reinterpret_cast<LPARAM>(this));
+    }
+    ~DisabledTaskWindows()
+    {
+        for (HWND window : windows_)
+            if (IsWindow(window))
+                EnableWindow(window, TRUE);
+    }
+    DisabledTaskWindows(const DisabledTaskWindows&) = delete;
+    DisabledTaskWindows& operator=(const DisabledTaskWindows&) = delete;
+
+private:
+    static BOOL CALLBACK Visit(HWND window, LPARAM self)
+    {
+        auto* me = reinterpret_cast<DisabledTaskWindows*>(self);
+        if (window != me->except_ && IsWindowVisible(window) && IsWindowEnabled(window)) {
+            EnableWindow(window, FALSE);
+            me->windows_.push_back(window);
+        }
+        return TRUE;
+    }
+
+    HWND except_;
+    std::vector<HWND> windows_;
+};
+
+}  // namespace
+
+std::string ErrorBoxText(const std::string& message)
+{
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > static_cast<unsigned char>('.'))
+        return message + ".";
+    return message;
+}
+
+std::string ForeignExceptionText(const char* className, const void* address, const std::string& text)
+{
+    return Format("Exception %s in module %s at %p.", className, ModuleBaseName().c_str(), address) + "\n" + text;
+}
+
+void HandleException(TComponent* sender) noexcept
+{
+    if (Application != nullptr) {
+        Application->HandleException(sender);
+        return;
+    }
+    // No application object (a test, or start-up not yet done): a plain box.
+    try {
+        throw;
+    } catch (const EAbort&) {
+    } catch (const std::exception& error) {
+        MessageBoxA(nullptr, error.what(), "Error", MB_ICONERROR | MB_OK | MB_TASKMODAL);
+    } catch (...) {
+        MessageBoxA(nullptr, "Unknown exception", "Error", MB_ICONERROR | MB_OK | MB_TASKMODAL);
+    }
+}
+
+// ---------------------------------------------------------------- TForm
+
+TForm::TForm(TComponent* owner) : TWinControl(owner)
+{
+    SetVisible(false);
+    OnMessage(WM_CLOSE, &TForm::WMClose);
+    OnMessage(WM_DESTROY, &TForm::WMDestroy);
+    OnMessage(WM_COMMAND, &TForm::WMCommandForm);
+    OnMessage(WM_INITMENUPOPUP, &TForm::WMInitMenuPopup);
+    OnMessage(WM_ACTIVATE, &TForm::WMActivate);
+    OnMessage(WM_ERASEBKGND, &TForm::WMEraseBkgnd);
+    OnMessage(DM_GETDEFID, &TForm::DMGetDefId);
+    OnMessage(CM_RELEASE, &TForm::CMRelease);
+}
+
+TForm::~TForm()
+{
+    DestroyWindowNow();
+    if (Application != nullptr)
+        Application->FormDestroyed(this);
+}
+
+void TForm::SetClientSize(int width, int height)
+{
+    clientWidth_ = width;
+    clientHeight_ = height;
+    clientSizeSet_ = true;
+    if (HandleAllocated()) {
+        RECT frame{0, 0, width, height};
+        AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(Handle(), GWL_STYLE)),
+                           GetMenu(Handle()) != nullptr,
+                           static_cast<DWORD>(GetWindowLongPtrA(Handle(), GWL_EXSTYLE)));
+        SetBounds(Left(), Top(), frame.right - frame.left, frame.bottom - frame.top);
+    }
+}
+
+void TForm::CreateParams(TCreateParams& params)
+{
+    TWinControl::CreateParams(params);
+    params.Style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    params.ExStyle = WS_EX_CONTROLPARENT;
+    switch (BorderStyle) {
+    case bsNone: params.Style |= WS_POPUP; break;
+    case bsSingle: params.Style |= WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU; break;
+    case bsSizeable: params.Style |= WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME; break;
+    case bsDialog:
+        params.Style |= WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+        params.ExStyle |= WS_EX_DLGMODALFRAME;
+        break;
+    }
+    if (BorderStyle == bsSingle || BorderStyle == bsSizeable) {
+        if (MinimizeBox)
+            params.Style |= WS_MINIMIZEBOX;
+        if (MaximizeBox)
+            params.Style |= WS_MAXIMIZEBOX;
+    }
+    if (!Enabled())
+        params.Style |= WS_DISABLED;
+    params.WndParent = Application != nullptr ? Application->Handle() : nullptr;
+    params.WindowClass.hIcon = Icon;
+    params.WindowClass.hbrBackground = nullptr;
+
+    if (clientSizeSet_) {
+        RECT frame{0, 0, clientWidth_, clientHeight_};
+        AdjustWindowRectEx(&frame, params.Style, MenuHandle != nullptr, params.ExStyle);
+        params.Width = frame.right - frame.left;
+        params.Height = frame.bottom - frame.top;
+    }
+    if (Position == poScreenCenter) {
+        RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+        params.X = work.left + (work.right - work.left - params.Width) / 2;
+        params.Y = work.top + (work.bottom - work.top - params.Height) / 2;
+    }
+}
+
+void TForm::CreateWnd()
+{
+    TWinControl::CreateWnd();
+    if (MenuHandle != nullptr)
+        SetMenu(Handle(), MenuHandle);
+    HICON icon = Icon != nullptr ? Icon : (Application != nullptr ? Application->Icon : nullptr);
+    if (icon != nullptr) {
+        SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+        SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    }
+}
+
+void TForm::DoCreate()
+{
+    if (!OnCreate)
+        return;
+    try {
+        OnCreate(this);
+    } catch (...) {
+        HandleException(this);
+    }
+}
+
+void TForm::Show()
+{
+    HWND window = Handle();
+    SetVisible(true);
+    ShowWindow(window, SW_SHOWNORMAL);
+    SetForegroundWindow(window);
+    UpdateWindow(window);
+    if (OnShow)
+        OnShow(this);
+}
+
+void TForm::Hide() { SetVisible(false); }
+
+TCloseAction TForm::CloseQuery()
+{
+    TCloseAction action = (Application != nullptr && Application->MainForm() == this) ? caFree : caHide;
+    if (OnClose)
+        OnClose(this, action);
+    return action;
+}
+
+void TForm::Close()
+{
+    if (modal_) {
+        // A button may have set the result already.
+        if (ModalResult == mrNone)
+            ModalResult = mrCancel;
+        return;
+    }
+    const TCloseAction action = CloseQuery();
+    if (action == caNone)
+        return;
+    if (Application != nullptr && Application->MainForm() == this) {
+        Application->Terminate();
+        return;
+    }
+    if (action == caHide)
+        Hide();
+    else if (action == caMinimize)
+        ShowWindow(Handle(), SW_MINIMIZE);
+    else if (action == caFree)
+        Release();
+}
+
+void TForm::Release() { PostMessageA(Handle(), CM_RELEASE, 0, 0); }
+
+int TForm::ShowModal()
+{
+    if (modal_)
+        throw EInvalidOperation("Cannot make a visible window modal");
+    HWND previous = GetActiveWindow();
+    HWND window = Handle();
+    ModalResult = mrNone;
+    modal_ = true;
+    TCloseAction action = caHide;
+    {
+        DisabledTaskWindows disabled(window);
+        try {
+            Show();
+            MSG msg;
+            while (ModalResult == mrNone) {
+                const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+                if (got == 0) {
+                    // The program is ending: leave the quit for the outer loop.
+                    PostQuitMessage(static_cast<int>(msg.wParam));
+                    ModalResult = mrCancel;
+                    break;
+                }
+                if (got == -1)
+                    throw EWin32Error::FromLastError();
+                if (!(Application != nullptr && Application->IsDialogKeyMessage(msg))) {
+                    TranslateMessage(&msg);
+                    DispatchMessageA(&msg);
+                }
+                if (ModalResult != mrNone) {
+                    action = CloseQuery();
+                    if (action == caNone)
+                        ModalResult = mrNone;
+                }
+            }
+        } catch (...) {
+            modal_ = false;
+            throw;
+        }
+    }
+    const int result = ModalResult;
+    Hide();
+    if (previous != nullptr && IsWindow(previous))
+        SetActiveWindow(previous);
+    modal_ = false;
+    if (action == caFree)
+        Release();
+    return result;
+}
+
+void TForm::WMClose(TMessage& message)
+{
+    Close();
+    message.Result = 0;
+}
+
+void TForm::WMDestroy(TMessage& message)
+{
+    // The menu component owns the bar: take it back before the window would
+    // free it with itself.
+    if (MenuHandle != nullptr && GetMenu(Handle()) == MenuHandle)
+        SetMenu(Handle(), nullptr);
+    if (Application != nullptr && Application->ActiveFormHandle == Handle())
+        Application->ActiveFormHandle = nullptr;
+    DefaultHandler(message);
+}
+
+void TForm::WMCommandForm(TMessage& message)
+{
+    if (message.LParam == 0 && HIWORD(message.WParam) == 0 && OnMenuCommand &&
+        OnMenuCommand(LOWORD(message.WParam))) {
+        message.Result = 0;
+        return;
+    }
+    WMCommand(message);
+}
+
+void TForm::WMInitMenuPopup(TMessage& message)
+{
+    if (OnMenuPopup)
+        OnMenuPopup(reinterpret_cast<HMENU>(message.WParam));
+    DefaultHandler(message);
+}
+
+void TForm::WMActivate(TMessage& message)
+{
+    DefaultHandler(message);
+    if (LOWORD(message.WParam) != WA_INACTIVE) {
+        if (Application != nullptr)
+            Application->ActiveFormHandle = Handle();
+        if (ActiveControl != nullptr && ActiveControl->Enabled())
+            ActiveControl->SetFocus();
+    }
+}
+
+void TForm::WMEraseBkgnd(TMessage& message)
+{
+    RECT client;
+    GetClientRect(Handle(), &client);
+    FillRect(reinterpret_cast<HDC>(message.WParam), &client, BackgroundBrush());
+    message.Result = 1;
+}
+
+namespace {
+TWinControl* FindDefault(TWinControl* parent)
+{
+    for (std::size_t i = 0; i < parent->ControlCount(); ++i) {
+        TWinControl* child = parent->Controls(i);
+        if (child->IsDefault())
+            return child;
+        if (TWinControl* inner = FindDefault(child))
+            return inner;
+    }
+    return nullptr;
+}
+}  // namespace
+
+void TForm::DMGetDefId(TMessage& message)
+{
+    TWinControl* button = FindDefault(this);
+    message.Result =
+        button != nullptr && button->HandleAllocated() ? MAKELRESULT(GetDlgCtrlID(button->Handle()), DC_HASDEFID) : 0;
+}
+
+void TForm::CMRelease(TMessage&) { delete this; }
+
+// ---------------------------------------------------------- TApplication
+
+TApplication::TApplication() : TComponent(nullptr) { Application = this; }
+
+TApplication::~TApplication()
+{
+    // Forms go first, while the application window they are owned by exists.
+    DestroyComponents();
+    if (handle_ != nullptr)
+        DestroyWindow(handle_);
+    if (Application == this)
+        Application = nullptr;
+}
+
+void TApplication::Initialize()
+{
+    if (handle_ != nullptr)
+        return;
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    if (!GetClassInfoExA(instance, ApplicationClassName, &windowClass)) {
+        windowClass = WNDCLASSEXA{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = ApplicationWindowProc;
+        windowClass.hInstance = instance;
+        windowClass.hIcon = Icon;
+        windowClass.lpszClassName = ApplicationClassName;
+        if (RegisterClassExA(&windowClass) == 0)
+            throw EWin32Error::FromLastError();
+    }
+    const int x = GetSystemMetrics(SM_CXSCREEN) / 2;
+    const int y = GetSystemMetrics(SM_CYSCREEN) / 2;
+    handle_ = CreateWindowExA(0, ApplicationClassName, title_.c_str(),
+                              WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, x, y, 0, 0,
+                              nullptr, nullptr, instance, nullptr);
+    if (handle_ == nullptr)
+        throw EWin32Error::FromLastError();
+}
+
+void TApplication::SetTitle(const std::string& title)
+{
+    title_ = title;
+    if (handle_ != nullptr)
+        SetWindowTextA(handle_, title_.c_str());
+}
+
+void TApplication::Run()
+{
+    if (mainForm_ != nullptr) {
+        if (handle_ != nullptr) {
+            if (Icon != nullptr)
+                SendMessageA(handle_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(Icon));
+            ShowWindow(handle_, SW_SHOWNOACTIVATE);
+        }
+        mainForm_->Show();
+    }
+    MSG msg;
+    while (!terminated_) {
+        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            terminated_ = true;
+            break;
+        }
+        if (got == -1)
+            throw EWin32Error::FromLastError();
+        HandleMessage(msg);
+    }
+}
+
+void TApplication::HandleMessage(MSG& msg)
+{
+    if (IsDialogKeyMessage(msg))
+        return;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+}
+
+void TApplication::ProcessMessages()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            terminated_ = true;
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        HandleMessage(msg);
+    }
+}
+
+bool TApplication::IsDialogKeyMessage(MSG& msg)
+{
+    if (msg.message != WM_KEYDOWN && msg.message != WM_KEYUP && msg.message != WM_CHAR)
+        return false;
+    HWND form = ActiveFormHandle;
+    if (form == nullptr || !IsWindow(form) || (msg.hwnd != form && !IsChild(form, msg.hwnd)))
+        return false;
+    return IsDialogMessageA(form, &msg) != FALSE;
+}
+
+void TApplication::Terminate()
+{
+    terminated_ = true;
+    PostQuitMessage(0);
+}
+
+void TApplication::FormDestroyed(TForm* form)
+{
+    if (mainForm_ == form)
+        mainForm_ = nullptr;
+}
+
+void TApplication::HandleException(TComponent*) noexcept
+{
+    if (HWND capture = GetCapture())
+        SendMessageA(capture, WM_CANCELMODE, 0, 0);
+    try {
+        throw;
+    } catch (const EAbort&) {
+    } catch (const Exception& error) {
+        ShowException(error);
+    } catch (const std::exception& error) {
+        const std::string text = ForeignExceptionText(TypeName(typeid(error)).c_str(), &error, error.what());
+        MessageBoxA(nullptr, text.c_str(), "Application Error", MB_ICONERROR | MB_OK | MB_TASKMODAL);
+    } catch (...) {
+        const std::string text = ForeignExceptionText("unknown", nullptr, "");
+        MessageBoxA(nullptr, text.c_str(), "Application Error", MB_ICONERROR | MB_OK | MB_TASKMODAL);
+    }
+}
+
+void TApplication::ShowException(const Exception& error)
+{
+    // With no owner, a task-modal box disables every other window of the program.
+    const std::string text = ErrorBoxText(error.Message());
+    MessageBoxA(nullptr, text.c_str(), title_.c_str(), MB_ICONERROR | MB_OK | MB_TASKMODAL);
+}
+
+void TApplication::ShowFatalException() noexcept
+{
+    std::string text;
+    try {
+        throw;
+    } catch (const Exception& error) {
+        text = ForeignExceptionText(error.ClassName(), &error, error.Message());
+    } catch (const std::exception& error) {
+        text = ForeignExceptionText(TypeName(typeid(error)).c_str(), &error, error.what());
+    } catch (...) {
+        text = ForeignExceptionText("unknown", nullptr, "");
+    }
+    MessageBoxA(nullptr, text.c_str(), "Application Error", MB_ICONERROR | MB_OK | MB_TASKMODAL);
+}
+
+void TApplication::HelpContext(int context)
+{
+    if (HelpEngine)
+        HelpEngine(mainForm_ != nullptr && mainForm_->HandleAllocated() ? mainForm_->Handle() : handle_, HelpFile,
+                   context);
+}
+
+}  // namespace winlib

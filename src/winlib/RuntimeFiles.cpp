@@ -1,0 +1,296 @@
+#include "winlib/RuntimeFiles.h"
+
+#include "winlib/Exceptions.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <utility>
+
+namespace winlib {
+
+namespace {
+
+constexpr char EndOfData = '\x1A';
+
+// The largest transfer one ReadFile/WriteFile call takes.
+constexpr size_t MaxChunk = (std::numeric_limits<DWORD>::max)();
+
+// Writes all bytes; returns 0 or the EInOutError code of the failure, so that
+// closing can still release the handle before it raises.
+int WriteAll(HANDLE file, const char* data, size_t count) noexcept
+{
+    while (count > 0) {
+        const DWORD chunk = static_cast<DWORD>((std::min)(count, MaxChunk));
+        DWORD written = 0;
+        if (!WriteFile(file, data, chunk, &written, nullptr))
+            return InOutErrorCode(GetLastError());
+        if (written < chunk)
+            return ioDiskFull;
+        data += written;
+        count -= written;
+    }
+    return 0;
+}
+
+FileHandle OpenOrRaise(const std::string& name, DWORD access, DWORD disposition)
+{
+    FileHandle file = OpenFileHandle(name, access, disposition);
+    if (!file.IsOpen())
+        RaiseLastInOutError();
+    return file;
+}
+
+void CloseOrRaise(FileHandle& file)
+{
+    if (!file.Close())
+        RaiseLastInOutError();
+}
+
+}  // namespace
+
+int InOutErrorCode(unsigned long win32Error) noexcept
+{
+    switch (win32Error) {
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return ioDiskFull;
+    default:
+        return static_cast<int>(win32Error);
+    }
+}
+
+void RaiseLastInOutError() { throw EInOutError(InOutErrorCode(GetLastError())); }
+
+// --- FileHandle ---
+
+FileHandle& FileHandle::operator=(FileHandle&& other) noexcept
+{
+    if (this != &other)
+        Reset(other.Release());
+    return *this;
+}
+
+HANDLE FileHandle::Release() noexcept { return std::exchange(handle_, INVALID_HANDLE_VALUE); }
+
+void FileHandle::Reset(HANDLE handle) noexcept
+{
+    // Quiet by design: this runs in destructors; Close() is the checked way.
+    if (IsOpen())
+        CloseHandle(handle_);
+    handle_ = handle;
+}
+
+bool FileHandle::Close() noexcept
+{
+    if (!IsOpen())
+        return true;
+    return CloseHandle(Release()) != FALSE;
+}
+
+FileHandle OpenFileHandle(const std::string& name, DWORD access, DWORD disposition)
+{
+    // A NUL inside the name would silently open a different, shorter name.
+    if (name.find('\0') != std::string::npos) {
+        SetLastError(ERROR_INVALID_NAME);
+        return FileHandle();
+    }
+    const bool writing = (access & GENERIC_WRITE) != 0;
+    if (writing) {
+        const DWORD attributes = GetFileAttributesA(name.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+            (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FileHandle();
+        }
+    }
+    // Readers let others go on writing; writers let others read.
+    const DWORD share = writing ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE;
+    return FileHandle(CreateFileA(name.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+// --- TextFileWriter ---
+
+TextFileWriter::TextFileWriter() : buffer_(BufferSize) {}
+
+TextFileWriter::~TextFileWriter()
+{
+    // Unwinding from an earlier error: keep what was written, but a second
+    // error cannot be raised from here.
+    if (IsOpen())
+        WriteAll(file_.Get(), buffer_.data(), used_);
+}
+
+void TextFileWriter::RequireOpen() const
+{
+    if (!IsOpen())
+        throw EInOutError(ioFileNotOpen);
+}
+
+void TextFileWriter::Rewrite(const std::string& name)
+{
+    if (IsOpen())
+        Close();
+    file_ = OpenOrRaise(name, GENERIC_WRITE, CREATE_ALWAYS);
+    used_ = 0;
+}
+
+void TextFileWriter::WriteThrough(const char* data, size_t count)
+{
+    if (const int code = WriteAll(file_.Get(), data, count))
+        throw EInOutError(code);
+}
+
+void TextFileWriter::Write(std::string_view bytes)
+{
+    RequireOpen();
+    if (used_ + bytes.size() > buffer_.size())
+        Flush();
+    if (bytes.size() >= buffer_.size()) {
+        WriteThrough(bytes.data(), bytes.size());
+        return;
+    }
+    std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
+    used_ += bytes.size();
+}
+
+void TextFileWriter::WriteLine(std::string_view line)
+{
+    Write(line);
+    Write("\r\n");
+}
+
+void TextFileWriter::Flush()
+{
+    RequireOpen();
+    // Emptied first: bytes whose write failed are reported once, not retried.
+    const size_t count = std::exchange(used_, 0);
+    WriteThrough(buffer_.data(), count);
+}
+
+void TextFileWriter::Close()
+{
+    RequireOpen();
+    const int flushCode = WriteAll(file_.Get(), buffer_.data(), std::exchange(used_, 0));
+    const bool closed = file_.Close();
+    if (flushCode != 0)
+        throw EInOutError(flushCode);
+    if (!closed)
+        RaiseLastInOutError();
+}
+
+// --- TextFileReader ---
+
+TextFileReader::TextFileReader() : block_(BlockSize) {}
+
+void TextFileReader::RequireOpen() const
+{
+    if (!IsOpen())
+        throw EInOutError(ioFileNotOpen);
+}
+
+void TextFileReader::Reset(const std::string& name)
+{
+    file_ = OpenOrRaise(name, GENERIC_READ, OPEN_EXISTING);
+    pos_ = end_ = 0;
+    endOfFile_ = false;
+}
+
+// Makes at least one unread byte available; false at the end of the file.
+bool TextFileReader::Fill()
+{
+    if (pos_ < end_)
+        return true;
+    if (endOfFile_)
+        return false;
+    DWORD got = 0;
+    if (!ReadFile(file_.Get(), block_.data(), static_cast<DWORD>(block_.size()), &got, nullptr))
+        RaiseLastInOutError();
+    pos_ = 0;
+    end_ = got;
+    endOfFile_ = got == 0;
+    return !endOfFile_;
+}
+
+bool TextFileReader::Eof()
+{
+    RequireOpen();
+    return !Fill() || block_[pos_] == EndOfData;
+}
+
+bool TextFileReader::ReadLine(std::string& line)
+{
+    line.clear();
+    if (Eof())
+        return false;
+    for (;;) {
+        const char* const begin = block_.data() + pos_;
+        const char* const end = block_.data() + end_;
+        const char* const stop = std::find_if(begin, end, [](char c) { return c == '\r' || c == EndOfData; });
+        line.append(begin, stop);
+        pos_ = static_cast<size_t>(stop - block_.data());
+        if (stop == end) {
+            if (!Fill())
+                return true;
+            continue;
+        }
+        // A 0x1A stays unread, so every later call sees the end of the data.
+        if (*stop == EndOfData)
+            return true;
+        ++pos_;
+        // The LF of a CR LF may start the next block.
+        if (Fill() && block_[pos_] == '\n')
+            ++pos_;
+        return true;
+    }
+}
+
+void TextFileReader::Close()
+{
+    RequireOpen();
+    CloseOrRaise(file_);
+}
+
+// --- ByteFile ---
+
+void ByteFile::RequireOpen() const
+{
+    if (!IsOpen())
+        throw EInOutError(ioFileNotOpen);
+}
+
+void ByteFile::Reset(const std::string& name) { file_ = OpenOrRaise(name, GENERIC_READ, OPEN_EXISTING); }
+
+void ByteFile::Rewrite(const std::string& name) { file_ = OpenOrRaise(name, GENERIC_WRITE, CREATE_ALWAYS); }
+
+size_t ByteFile::Read(void* buffer, size_t maxCount)
+{
+    RequireOpen();
+    char* out = static_cast<char*>(buffer);
+    size_t total = 0;
+    while (total < maxCount) {
+        const DWORD chunk = static_cast<DWORD>((std::min)(maxCount - total, MaxChunk));
+        DWORD got = 0;
+        if (!ReadFile(file_.Get(), out + total, chunk, &got, nullptr))
+            RaiseLastInOutError();
+        if (got == 0)
+            break;
+        total += got;
+    }
+    return total;
+}
+
+void ByteFile::Write(const void* buffer, size_t count)
+{
+    RequireOpen();
+    if (const int code = WriteAll(file_.Get(), static_cast<const char*>(buffer), count))
+        throw EInOutError(code);
+}
+
+void ByteFile::Close()
+{
+    RequireOpen();
+    CloseOrRaise(file_);
+}
+
+}  // namespace winlib
