@@ -69,6 +69,9 @@ vexil_wine_setup() {
     vexil_reg_add 'HKCU\Software\Wine\Explorer' Desktop REG_SZ Default || return 1
     vexil_reg_add 'HKCU\Software\Wine\Explorer\Desktops' Default REG_SZ "$vexil_desktop_size" \
         || return 1
+    if [ -z "${DISPLAY:-}" ]; then
+        vexil_wait_for_headless_desktop
+    fi
     touch "$vexil_prefix_stamp"
 }
 
@@ -87,13 +90,32 @@ vexil_wine_prepare() {
             [ -f "$vexil_prefix_stamp" ] || vexil_wine_setup
         ) 9>"$WINEPREFIX.lock" || return 1
     fi
-    if [ "$started" = yes ]; then
+    if [ "$started" = yes ] && [ -n "${DISPLAY:-}" ]; then
         # The first program of a new server starts Wine's own services, which
         # then live as long as the server and keep that program's stderr open:
         # a caller reading it through a pipe (CTest, "| tee", CI) would wait
         # for the server's ten minutes. Start them here on /dev/null instead.
+        # Only with a display: the desktop process starts with them, and one
+        # without a display makes every window fail until it gives up.
         wine cmd /c exit </dev/null >/dev/null 2>&1 || true
     fi
+}
+
+# Waits (at most 15 s) until the prefix has no desktop process left that was
+# started without a display: while it lives, no program can create a window.
+vexil_wait_for_headless_desktop() {
+    local pid found
+    for _ in $(seq 75); do
+        found=no
+        for pid in $(pgrep -f 'explorer\.exe' 2>/dev/null); do
+            if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" &&
+               ! tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -q '^DISPLAY='; then
+                found=yes
+            fi
+        done
+        [ "$found" = yes ] || return 0
+        sleep 0.2
+    done
 }
 
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then

@@ -281,6 +281,8 @@ TEST_F(RecreationTest, ContentSurvivesAsRTFAlsoWhenPlainTextIsSet)
 TEST_F(RecreationTest, EditBaseSettingsRecreateTheWindowToo)
 {
     MakeFormattedContent(*this, edit);
+    // With hidden scroll bars the control drops WS_VSCROLL while the text fits.
+    edit->SetHideScrollBars(false);
     const int created = edit->windowsCreated;
     edit->SetScrollBars(ssVertical);
     edit->SetWordWrap(false);
@@ -520,6 +522,7 @@ TEST_F(RichEditTest, ChangeEventComesFromTheWindowsChangeNotification)
 
 TEST_F(RichEditTest, PaintTouchingTheRightEdgeRepaintsTheWholeStrip)
 {
+    ShowForm();
     SetContent("some text to paint");
     UpdateWindow(Window());
     RECT client;

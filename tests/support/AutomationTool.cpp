@@ -16,6 +16,7 @@ const char kUsage[] =
     "usage: automate [--desktop NAME] [--timeout MS] COMMAND ARGS...\n"
     "  wait CAPTION               wait for a visible top-level window\n"
     "  close CAPTION              close it (WM_CLOSE) and wait until it is hidden\n"
+    "  end CAPTION                terminate the process that owns it\n"
     "  front CAPTION              bring it to the front\n"
     "  menu CAPTION MNEMONICS     choose a menu item, e.g. FN for File, New\n"
     "  type CAPTION TEXT          type TEXT into it (a line break presses Enter)\n"
@@ -153,7 +154,20 @@ int Run(std::vector<std::string> args) {
         throw UsageError("no command");
     }
     if (!desktop.empty()) {
-        automation::UseDesktop(desktop);
+        // The desktop exists only once the program on it has started.
+        const bool opened = automation::WaitUntil(
+            [&] {
+                try {
+                    automation::UseDesktop(desktop);
+                    return true;
+                } catch (const automation::AutomationError&) {
+                    return false;  // not there yet; the last try below reports it
+                }
+            },
+            timeout);
+        if (!opened) {
+            automation::UseDesktop(desktop);
+        }
     }
     const std::string command = args[0];
     const size_t count = args.size() - 1;
@@ -165,6 +179,20 @@ int Run(std::vector<std::string> args) {
         HWND target = window();
         PostMessageW(target, WM_CLOSE, 0, 0);
         automation::WaitForWindowHidden(target, timeout);
+    } else if (command == "end" && count == 1) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window(), &process);
+        HANDLE handle = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process);
+        if (!handle) {
+            throw automation::AutomationError("cannot open process " + std::to_string(process));
+        }
+        const bool ended = TerminateProcess(handle, 1) &&
+                           WaitForSingleObject(handle, timeout) == WAIT_OBJECT_0;
+        CloseHandle(handle);
+        if (!ended) {
+            throw automation::AutomationError("process " + std::to_string(process) +
+                                              " did not end");
+        }
     } else if (command == "front" && count == 1) {
         automation::BringToFront(window());
     } else if (command == "menu" && count == 2) {

@@ -1,0 +1,295 @@
+#include "e2e/E2eSupport.h"
+
+#include <richedit.h>
+
+#include <algorithm>
+#include <atomic>
+#include <fstream>
+#include <iterator>
+
+namespace e2e {
+
+using automation::AutomationError;
+
+namespace {
+
+constexpr UINT kAnswerTimeoutMs = 5000;
+
+struct ClassSearch {
+    const std::string* className;
+    std::vector<HWND>* found;
+};
+
+BOOL CALLBACK CollectOfClass(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<ClassSearch*>(param);
+    if (automation::ClassOf(window) == *search->className) {
+        search->found->push_back(window);
+    }
+    return TRUE;
+}
+
+std::pair<UINT, UINT> ButtonMessages(Button button) {
+    switch (button) {
+    case Button::Right: return {WM_RBUTTONDOWN, WM_RBUTTONUP};
+    case Button::Middle: return {WM_MBUTTONDOWN, WM_MBUTTONUP};
+    default: return {WM_LBUTTONDOWN, WM_LBUTTONUP};
+    }
+}
+
+WPARAM ButtonFlag(Button button) {
+    switch (button) {
+    case Button::Right: return MK_RBUTTON;
+    case Button::Middle: return MK_MBUTTON;
+    default: return MK_LBUTTON;
+    }
+}
+
+}  // namespace
+
+RECT RectInParent(HWND child) {
+    RECT rect{};
+    if (!GetWindowRect(child, &rect)) {
+        throw AutomationError("GetWindowRect failed");
+    }
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+std::vector<HWND> ChildrenOfClass(HWND parent, const std::string& className) {
+    std::vector<HWND> found;
+    ClassSearch search{&className, &found};
+    EnumChildWindows(parent, CollectOfClass, reinterpret_cast<LPARAM>(&search));
+    return found;
+}
+
+HWND ChildWithCaption(HWND parent, const std::string& className, const std::string& caption) {
+    for (HWND child : ChildrenOfClass(parent, className)) {
+        if (automation::CaptionOf(child) == caption) {
+            return child;
+        }
+    }
+    throw AutomationError("no " + className + " \"" + caption + "\"");
+}
+
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kAnswerTimeoutMs,
+                             &result)) {
+        throw AutomationError("window " + automation::ClassOf(window) +
+                              " did not answer message " + std::to_string(message));
+    }
+    return static_cast<LRESULT>(result);
+}
+
+void Click(HWND window, int x, int y, Button button) {
+    const auto messages = ButtonMessages(button);
+    Send(window, messages.first, ButtonFlag(button), MAKELPARAM(x, y));
+    Send(window, messages.second, 0, MAKELPARAM(x, y));
+}
+
+void ClickCentre(HWND window, Button button) {
+    RECT client{};
+    GetClientRect(window, &client);
+    Click(window, client.right / 2, client.bottom / 2, button);
+}
+
+void PostClickCentre(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    const LPARAM point = MAKELPARAM(client.right / 2, client.bottom / 2);
+    if (!PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, point) ||
+        !PostMessageA(window, WM_LBUTTONUP, 0, point)) {
+        throw AutomationError("PostMessage failed");
+    }
+}
+
+COLORREF ColourAt(HWND window, int x, int y) {
+    RECT client{};
+    GetClientRect(window, &client);
+    POINT point{x < 0 ? client.right / 2 : x, y < 0 ? client.bottom / 2 : y};
+    ClientToScreen(window, &point);
+    HDC screen = GetDC(nullptr);
+    if (!screen) {
+        throw AutomationError("no screen device context");
+    }
+    const COLORREF colour = GetPixel(screen, point.x, point.y);
+    ReleaseDC(nullptr, screen);
+    return colour;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        throw AutomationError("cannot read " + path);
+    }
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+std::string TempPath(const std::string& stem) {
+    static std::atomic<int> counter{0};
+    char folder[MAX_PATH];
+    const DWORD length = GetTempPathA(MAX_PATH, folder);
+    if (length == 0 || length >= MAX_PATH) {
+        throw AutomationError("GetTempPath failed");
+    }
+    const std::string path = std::string(folder) + "vexil-e2e-" + std::to_string(GetCurrentProcessId()) +
+                             "-" + std::to_string(++counter) + "-" + stem + ".txt";
+    DeleteFileA(path.c_str());
+    return path;
+}
+
+Vexil::Vexil()
+    : process_(automation::Process::Start(automation::QuoteArgument(automation::ProgramBeside("vexil.exe")))) {
+    main_ = process_.WaitForMainWindow(kMainCaption, 15000);
+    // The palette bar is laid out on its first showing; wait for that.
+    if (!automation::WaitUntil([this] { return Swatches().size() == 16; })) {
+        throw AutomationError("the palette bar never showed its sixteen swatches");
+    }
+}
+
+Vexil::~Vexil() {
+    process_.Close(3000);
+    for (const std::string& file : files_) {
+        DeleteFileA(file.c_str());
+    }
+}
+
+HWND Vexil::Editor() const {
+    HWND editor = automation::FindDescendantByClass(main_, "TRich2Edit");
+    if (!editor) {
+        throw AutomationError("no editor window");
+    }
+    return editor;
+}
+
+HWND Vexil::PaletteBar() const {
+    for (HWND panel : ChildrenOfClass(main_, "TPanel")) {
+        if (GetParent(panel) == main_ && RectInParent(panel).top == 0) {
+            return panel;
+        }
+    }
+    throw AutomationError("no palette bar");
+}
+
+HWND Vexil::List() const {
+    HWND list = automation::FindDescendantByClass(main_, "TListBox");
+    if (!list) {
+        throw AutomationError("no character list");
+    }
+    return list;
+}
+
+std::vector<HWND> Vexil::Swatches() const {
+    std::vector<HWND> swatches;
+    for (HWND shape : ChildrenOfClass(main_, "TShape")) {
+        if (RectInParent(shape).top < 20) {
+            swatches.push_back(shape);
+        }
+    }
+    std::sort(swatches.begin(), swatches.end(),
+              [](HWND a, HWND b) { return RectInParent(a).left < RectInParent(b).left; });
+    return swatches;
+}
+
+HWND Vexil::TextSwatch() const {
+    for (HWND shape : ChildrenOfClass(main_, "TShape")) {
+        const RECT rect = RectInParent(shape);
+        if (rect.top >= 20 && rect.left < 90) {
+            return shape;
+        }
+    }
+    throw AutomationError("no text swatch");
+}
+
+HWND Vexil::BackSwatch() const {
+    for (HWND shape : ChildrenOfClass(main_, "TShape")) {
+        const RECT rect = RectInParent(shape);
+        if (rect.top >= 20 && rect.left >= 90) {
+            return shape;
+        }
+    }
+    throw AutomationError("no background swatch");
+}
+
+void Vexil::Sync() const { Send(main_, WM_NULL); }
+
+void Vexil::Menu(const std::string& mnemonics) {
+    automation::ChooseMenu(main_, mnemonics);
+}
+
+void Vexil::FileNew() {
+    Menu("fn");
+    if (!automation::WaitUntil([this] { return IsWindowEnabled(Editor()) != FALSE; })) {
+        throw AutomationError("File, New did not enable the editor");
+    }
+    Sync();
+}
+
+HWND Vexil::WaitForDialog() const {
+    return automation::WaitForWindow(
+        automation::WindowQuery().WithClass(automation::kDialogClass).InProcess(process_.Id()));
+}
+
+std::string Vexil::NewFile(const std::string& stem) {
+    files_.push_back(TempPath(stem));
+    return files_.back();
+}
+
+std::string Vexil::SaveBytes() {
+    const std::string path = NewFile("save");
+    Menu("fs");
+    automation::AnswerFileDialog(WaitForDialog(), path);
+    // The writer creates the file first; once it exists, the next answered
+    // message means the writer has finished.
+    if (!automation::WaitUntil([&] { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; })) {
+        throw AutomationError("File, Save wrote no " + path);
+    }
+    Sync();
+    return ReadFileBytes(path);
+}
+
+void Vexil::Load(const std::string& path, const std::string& expectedText) {
+    Menu("fl");
+    automation::AnswerFileDialog(WaitForDialog(), path);
+    // The editor answers only between handlers, so a match is a finished load.
+    if (!automation::WaitUntil([&] { return Text().compare(0, expectedText.size(), expectedText) == 0; })) {
+        throw AutomationError("after File, Load the editor shows \"" + Text() + "\"");
+    }
+}
+
+void Vexil::Type(const std::string& text) {
+    HWND editor = Editor();
+    for (char c : text) {
+        if (c == '\n') {
+            Send(editor, WM_KEYDOWN, VK_RETURN, 1);
+            Send(editor, WM_KEYUP, VK_RETURN, 1 | (3u << 30));
+        } else {
+            Send(editor, WM_CHAR, static_cast<unsigned char>(c), 1);
+        }
+    }
+}
+
+std::string Vexil::Text() const { return automation::TextOf(Editor()); }
+
+std::pair<int, int> Vexil::Selection() const {
+    const LRESULT packed = Send(Editor(), EM_GETSEL, 0, 0);
+    return {LOWORD(packed), HIWORD(packed)};
+}
+
+POINT Vexil::CharPos(int position) const {
+    // The packed form: a character index, never a pointer, in wParam.
+    const LRESULT packed = Send(Editor(), EM_POSFROMCHAR, static_cast<WPARAM>(position), 0);
+    return POINT{static_cast<short>(LOWORD(packed)), static_cast<short>(HIWORD(packed))};
+}
+
+void Vexil::Drag(int fromPosition, int toPosition) {
+    HWND editor = Editor();
+    const POINT from = CharPos(fromPosition);
+    const POINT to = CharPos(toPosition);
+    Send(editor, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x + 1, from.y + 4));
+    Send(editor, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM((from.x + to.x) / 2 + 1, to.y + 4));
+    Send(editor, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x + 1, to.y + 4));
+    Send(editor, WM_LBUTTONUP, 0, MAKELPARAM(to.x + 1, to.y + 4));
+}
+
+}  // namespace e2e
