@@ -37,12 +37,14 @@ void WriteBytes(const std::string& path, const std::string& bytes)
         throw std::runtime_error("cannot write " + path);
 }
 
-// The clipboard held open by the test itself.
+// The clipboard held open by the test itself, for the application's window:
+// with no window the system refuses what is put on it after emptying it.
 class OpenClipboardScope {
 public:
     OpenClipboardScope()
     {
-        if (!automation::WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2000))
+        HWND owner = winlib::Application->Handle();
+        if (!automation::WaitUntil([owner] { return OpenClipboard(owner) != FALSE; }, 2000))
             throw std::runtime_error("the clipboard stays busy");
     }
     ~OpenClipboardScope() { CloseClipboard(); }
