@@ -69,9 +69,7 @@ vexil_wine_setup() {
     vexil_reg_add 'HKCU\Software\Wine\Explorer' Desktop REG_SZ Default || return 1
     vexil_reg_add 'HKCU\Software\Wine\Explorer\Desktops' Default REG_SZ "$vexil_desktop_size" \
         || return 1
-    if [ -z "${DISPLAY:-}" ]; then
-        vexil_wait_for_headless_desktop
-    fi
+    vexil_wait_for_headless_desktop
     touch "$vexil_prefix_stamp"
 }
 
@@ -85,8 +83,11 @@ vexil_wine_prepare() {
     fi
     if [ ! -f "$vexil_prefix_stamp" ]; then
         # One set-up at a time when several runs start together.
+        # Without a display: the desktop process that the set-up starts would
+        # otherwise stay, and it reads the desktop settings only as it starts.
         (
             flock 9
+            unset DISPLAY
             [ -f "$vexil_prefix_stamp" ] || vexil_wine_setup
         ) 9>"$WINEPREFIX.lock" || return 1
     fi
@@ -102,14 +103,15 @@ vexil_wine_prepare() {
 }
 
 # Waits (at most 15 s) until the prefix has no desktop process left that was
-# started without a display: while it lives, no program can create a window.
+# started without a display: while it lives (about 5 s), no program can
+# create a window.
 vexil_wait_for_headless_desktop() {
-    local pid found
+    local pid found env_of
     for _ in $(seq 75); do
         found=no
         for pid in $(pgrep -f 'explorer\.exe' 2>/dev/null); do
-            if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" &&
-               ! tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -q '^DISPLAY='; then
+            env_of="$( { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null || true)"
+            if grep -qxF "WINEPREFIX=$WINEPREFIX" <<<"$env_of" && ! grep -q '^DISPLAY=' <<<"$env_of"; then
                 found=yes
             fi
         done

@@ -19,7 +19,8 @@ using TBorderStyle = TFormBorderStyle;
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
 // A single-line edit over the system's EDIT class. Its settings are kept
-// while no window exists and shape the window when it is created.
+// while no window exists and shape the window when it is created; a change
+// of BorderStyle makes the window anew.
 class TCustomEdit : public TWinControl {
 public:
     explicit TCustomEdit(TComponent* owner);
