@@ -5,8 +5,7 @@
 #                                       (CTest runs the test programs this way)
 # The prefix is build/wineprefix unless VEXIL_WINEPREFIX names another. It is
 # set up once (a stamp file marks it ready); later calls only make sure that
-# a warm wineserver is running (it stays ten minutes after the last program),
-# which keeps Wine's start-up under a second.
+# a warm wineserver is running.
 
 vexil_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
@@ -39,6 +38,7 @@ vexil_reg_add() {
 
 vexil_wine_setup() {
     local fonts target name
+    wineserver -p600 </dev/null >/dev/null 2>&1 || true
     # A prefix that Wine has already made needs only the steps after this.
     if [ ! -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ]; then
         echo "Setting up the Wine prefix $WINEPREFIX (once, about 20 s)" >&2
@@ -69,29 +69,32 @@ vexil_wine_setup() {
     vexil_reg_add 'HKCU\Software\Wine\Explorer' Desktop REG_SZ Default || return 1
     vexil_reg_add 'HKCU\Software\Wine\Explorer\Desktops' Default REG_SZ "$vexil_desktop_size" \
         || return 1
-    vexil_wait_for_headless_desktop
     touch "$vexil_prefix_stamp"
 }
 
 vexil_wine_prepare() {
-    local started=no
     mkdir -p "$WINEPREFIX"
-    # The warm server first, so that the set-up already runs on it. Starting
-    # one fails harmlessly when a server is already running for this prefix.
-    if wineserver -p600 </dev/null >/dev/null 2>&1; then
-        started=yes
-    fi
     if [ ! -f "$vexil_prefix_stamp" ]; then
-        # One set-up at a time when several runs start together.
-        # Without a display: the desktop process that the set-up starts would
-        # otherwise stay, and it reads the desktop settings only as it starts.
+        # One set-up at a time when several runs start together. It runs
+        # without a display and ends with a fresh server: the desktop process
+        # that it starts would otherwise linger without a display (no window
+        # can be made until it gives up) and keep the desktop settings it
+        # read before they were written (Wine then stalls 10 s at the first
+        # window of every later X session).
         (
             flock 9
             unset DISPLAY
-            [ -f "$vexil_prefix_stamp" ] || vexil_wine_setup
+            if [ ! -f "$vexil_prefix_stamp" ]; then
+                vexil_wine_setup || exit 1
+                wineserver -k 2>/dev/null || true
+                wineserver -w 2>/dev/null || true
+            fi
         ) 9>"$WINEPREFIX.lock" || return 1
     fi
-    if [ "$started" = yes ] && [ -n "${DISPLAY:-}" ]; then
+    # A warm server: it stays ten minutes after the last program, which keeps
+    # Wine's start-up under a second. Starting one fails harmlessly when a
+    # server is already running for this prefix.
+    if wineserver -p600 </dev/null >/dev/null 2>&1 && [ -n "${DISPLAY:-}" ]; then
         # The first program of a new server starts Wine's own services, which
         # then live as long as the server and keep that program's stderr open:
         # a caller reading it through a pipe (CTest, "| tee", CI) would wait
@@ -100,24 +103,6 @@ vexil_wine_prepare() {
         # without a display makes every window fail until it gives up.
         wine cmd /c exit </dev/null >/dev/null 2>&1 || true
     fi
-}
-
-# Waits (at most 15 s) until the prefix has no desktop process left that was
-# started without a display: while it lives (about 5 s), no program can
-# create a window.
-vexil_wait_for_headless_desktop() {
-    local pid found env_of
-    for _ in $(seq 75); do
-        found=no
-        for pid in $(pgrep -f 'explorer\.exe' 2>/dev/null); do
-            env_of="$( { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null || true)"
-            if grep -qxF "WINEPREFIX=$WINEPREFIX" <<<"$env_of" && ! grep -q '^DISPLAY=' <<<"$env_of"; then
-                found=yes
-            fi
-        done
-        [ "$found" = yes ] || return 0
-        sleep 0.2
-    done
 }
 
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then

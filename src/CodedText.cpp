@@ -24,7 +24,7 @@ std::string Indexof(const Palette& palette, Color color)
 void getcolors(const Palette& palette, std::string_view spec, Color& textColor,
                Color& backColor, int& consumed)
 {
-    // Spaces pad a short specification; they are neither digit nor comma, so
+    // Spaces pad a short colour field; they are neither digit nor comma, so
     // the padding is never consumed.
     char t[ColorSpecLength];
     for (std::size_t k = 0; k < ColorSpecLength; ++k)

@@ -45,7 +45,7 @@ constexpr char ColorCode = '\x03';
 constexpr Color LineStartText = 0x000000;
 constexpr Color LineStartBack = 0xFFFFFF;
 
-// Characters after a ColorCode that a colour specification can span.
+// Characters after a ColorCode that a colour field can span.
 constexpr std::size_t ColorSpecLength = 5;
 
 struct CharStyle {
@@ -94,7 +94,7 @@ struct StyledRun {
 // "-1" when the colour is not in the palette.
 std::string Indexof(const Palette& palette, Color color);
 
-// Parses the colour specification that follows a ColorCode: spec holds the up
+// Parses the colour field that follows a ColorCode: spec holds the up
 // to five characters after the code (more are ignored). Sets textColor and
 // backColor only for the indices found; indices above 15 fold modulo 16.
 // consumed receives how many characters of spec form the code (1..5), and is

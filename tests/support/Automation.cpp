@@ -16,8 +16,10 @@ std::string LastErrorText(const char* what) {
 
 LRESULT SendOrThrow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG,
-                             kSendTimeoutMs, &result)) {
+    // Not SMTO_ABORTIFHUNG: a program that has just started after a slow
+    // start-up counts as hung for a while and would be refused at once.
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kSendTimeoutMs,
+                             &result)) {
         throw AutomationError("window " + ClassOf(window) + " \"" + CaptionOf(window) +
                               "\" did not answer message " + std::to_string(message));
     }
