@@ -536,7 +536,8 @@ TEST_F(ClipboardTest, UnwritableTransferFileStopsCopyCutAndPaste)
     std::string watchError;
     std::thread watcher([&] {
         try {
-            HWND box = automation::WaitForWindow(automation::MessageBoxQuery().InThisProcess());
+            // A loaded machine can be slow to show the box; the main thread waits in it until it is closed.
+            HWND box = automation::WaitForWindow(automation::MessageBoxQuery().InThisProcess(), 60000);
             shown = automation::ReadMessageBox(box);
             automation::CloseDialog(box);
         } catch (const std::exception& error) {

@@ -275,7 +275,7 @@ TEST_F(DialogsTest, MissingHelpFileOrTopicIsReportedInAMessageBox)
     WriteFile(file, "#topic 1 Short\r\nOnly one.\r\n");
     auto read = [] {
         return std::async(std::launch::async, [] {
-            HWND box = automation::WaitForWindow(automation::MessageBoxQuery().InThisProcess());
+            HWND box = automation::WaitForWindow(automation::MessageBoxQuery().InThisProcess(), 60000);
             automation::MessageBoxContent content = automation::ReadMessageBox(box);
             automation::CloseDialog(box, IDOK);
             return content;

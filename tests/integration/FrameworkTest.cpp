@@ -125,7 +125,8 @@ protected:
     automation::MessageBoxContent ErrorBoxFor(const Exception& error)
     {
         auto reader = std::async(std::launch::async, [] {
-            HWND box = automation::WaitForWindow(automation::MessageBoxQuery().InThisProcess());
+            // A loaded machine can be slow to show the box; the main thread waits in it until it is closed.
+            HWND box = automation::WaitForWindow(automation::MessageBoxQuery().InThisProcess(), 60000);
             automation::MessageBoxContent content = automation::ReadMessageBox(box);
             automation::CloseDialog(box, IDOK);
             return content;
@@ -316,7 +317,8 @@ TEST_F(FrameworkTest, ExceptionLeavingAHandlerIsShownAndTheWindowGoesOn)
     control->SetParent(form);
     HWND window = control->Handle();
     auto reader = std::async(std::launch::async, [] {
-        HWND box = automation::WaitForWindow(automation::MessageBoxQuery().InThisProcess());
+        // A loaded machine can be slow to show the box; the main thread waits in it until it is closed.
+            HWND box = automation::WaitForWindow(automation::MessageBoxQuery().InThisProcess(), 60000);
         automation::MessageBoxContent content = automation::ReadMessageBox(box);
         automation::CloseDialog(box, IDOK);
         return content;

@@ -432,7 +432,7 @@ TEST(FileDialogs, ReportsTheMessageBoxThatRefusedAMissingFile) {
         [&] {
             HWND dialog = WaitForWindow(MessageBoxQuery().OwnedBy(owner.Handle()));
             try {
-                AnswerFileDialog(dialog, "missing.txt", 2000);
+                AnswerFileDialog(dialog, "missing.txt", 1000);
             } catch (const AutomationError& error) {
                 refusal = error.what();
             }
@@ -569,7 +569,18 @@ TEST(OtherProcess, DrivesTheWindowOfAnotherProcess) {
         << "typed text saved through the menu";
 
     ClickClient(window, 60, 180);
-    EXPECT_TRUE(WaitUntil([&] { return FileContains(result, "click 60 180\n"); }));
+    EXPECT_TRUE(WaitUntil([&] { return FileContains(result, "click 60 180\n"); }))
+        << [&] {
+               POINT point{60, 180};
+               ClientToScreen(window, &point);
+               POINT cursor{};
+               GetCursorPos(&cursor);
+               HWND under = WindowFromPoint(point);
+               return "target " + std::to_string(point.x) + "," + std::to_string(point.y) +
+                      " cursor " + std::to_string(cursor.x) + "," + std::to_string(cursor.y) +
+                      " under it " + ClassOf(under) + " \"" + CaptionOf(under) + "\" file \"" +
+                      ReadWholeFile(result) + "\"\n" + ListVisibleWindows();
+           }();
 
     ChooseMenu(window, "FX");
     ASSERT_TRUE(host.WaitForExit());
