@@ -800,6 +800,80 @@ std::string TCustomRich2Edit::SelectedText()
     return text;
 }
 
+namespace {
+
+struct RawTransfer {
+    std::string_view input;
+    std::string output;
+};
+
+DWORD CALLBACK RawInCallback(DWORD_PTR cookie, LPBYTE buffer, LONG cb, LONG* pcb)
+{
+    auto* transfer = reinterpret_cast<RawTransfer*>(cookie);
+    const std::size_t count = std::min<std::size_t>(static_cast<std::size_t>(std::max<LONG>(cb, 0)),
+                                                    transfer->input.size());
+    std::memcpy(buffer, transfer->input.data(), count);
+    transfer->input.remove_prefix(count);
+    *pcb = static_cast<LONG>(count);
+    return 0;
+}
+
+DWORD CALLBACK RawOutCallback(DWORD_PTR cookie, LPBYTE buffer, LONG cb, LONG* pcb)
+{
+    *pcb = 0;
+    try {
+        reinterpret_cast<RawTransfer*>(cookie)->output.append(reinterpret_cast<const char*>(buffer),
+                                                              static_cast<std::size_t>(std::max<LONG>(cb, 0)));
+    } catch (...) {
+        return 1;  // out of memory: the control stops and reports it
+    }
+    *pcb = cb;
+    return 0;
+}
+
+}  // namespace
+
+void TCustomRich2Edit::StreamIn(WPARAM format, std::string_view data)
+{
+    RawTransfer transfer{data, {}};
+    EDITSTREAM stream{};
+    stream.dwCookie = reinterpret_cast<DWORD_PTR>(&transfer);
+    stream.pfnCallback = RawInCallback;
+    SendMessageA(Handle(), EM_STREAMIN, format, reinterpret_cast<LPARAM>(&stream));
+    if (stream.dwError != 0)
+        throw EOutOfResources("Failed to Load Stream");
+}
+
+std::string TCustomRich2Edit::StreamOut(WPARAM format)
+{
+    RawTransfer transfer;
+    EDITSTREAM stream{};
+    stream.dwCookie = reinterpret_cast<DWORD_PTR>(&transfer);
+    stream.pfnCallback = RawOutCallback;
+    SendMessageA(Handle(), EM_STREAMOUT, format, reinterpret_cast<LPARAM>(&stream));
+    if (stream.dwError != 0)
+        throw EOutOfResources("Failed to Save Stream");
+    return std::move(transfer.output);
+}
+
+std::wstring TCustomRich2Edit::UnicodeText()
+{
+    HWND window = Handle();
+    GETTEXTLENGTHEX measure{GTL_NUMCHARS | GTL_PRECISE, 1200};
+    const LRESULT length = SendMessageA(window, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&measure), 0);
+    if (length <= 0)
+        return std::wstring();
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    GETTEXTEX request{};
+    request.cb = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    request.flags = GT_DEFAULT;
+    request.codepage = 1200;
+    const LRESULT copied = SendMessageA(window, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&request),
+                                        reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(std::clamp<LRESULT>(copied, 0, length)));
+    return text;
+}
+
 void TCustomRich2Edit::ClearText()
 {
     SetWindowTextA(Handle(), "");

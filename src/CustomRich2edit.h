@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 class TCustomRich2Edit;
 
@@ -252,6 +253,16 @@ public:
     std::string SelectedText() override;
     // Empties the control and leaves it unmodified.
     void ClearText() override;
+
+    // Raw transfers of the content, without converters or line-break
+    // handling: format is SF_RTF or SF_TEXT, with SFF_SELECTION for the
+    // selection alone. "Failed to Load Stream" / "Failed to Save Stream"
+    // report what the control refuses.
+    void StreamIn(WPARAM format, std::string_view data);
+    std::string StreamOut(WPARAM format);
+    // The text as the control holds it, one UTF-16 unit a position; a
+    // paragraph break is one CR.
+    std::wstring UnicodeText();
 
     TText2Attributes& SelectionAttributes() { return selectionAttributes_; }
     TText2Attributes& DefaultAttributes() { return defaultAttributes_; }

@@ -1,11 +1,16 @@
 #include "Unit1.h"
 
+#include "RtfText.h"
 #include "Unit2.h"
 #include "winlib/Clipboard.h"
 #include "winlib/FormLoader.h"
 #include "winlib/RuntimeFiles.h"
 
 #include <richedit.h>
+
+#include <algorithm>
+#include <optional>
+#include <utility>
 
 using namespace winlib;
 using codedtext::CharStyle;
@@ -162,18 +167,166 @@ void TForm1::getcolors(const std::string& Spec, TColor& TextColor, TColor& BackC
     codedtext::getcolors(Palette, Spec, TextColor, BackColor, Consumed);
 }
 
+// ------------------------------------------------- bulk exchange with the control
+//
+// The writer and the reader are defined one position and one character at
+// a time; done so literally they cost several messages, each with a redraw
+// or a scroll, for every character. Here the same results come in bulk: the
+// reader streams an RTF fragment in at the caret, the writer reads the
+// positions' styles from the control's own RTF and their text from its
+// Unicode text. Wherever the bulk route cannot tell, the position or the
+// character takes the literal route.
+
+namespace {
+
+// Holds off the control's painting while bulk work runs, and paints once
+// when it ends. Does nothing for a window that is not painting anyway.
+class RedrawSuspension {
+public:
+    explicit RedrawSuspension(HWND window) : window_(IsWindowVisible(window) ? window : nullptr)
+    {
+        if (window_ != nullptr)
+            SendMessageA(window_, WM_SETREDRAW, FALSE, 0);
+    }
+    ~RedrawSuspension()
+    {
+        if (window_ == nullptr)
+            return;
+        SendMessageA(window_, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(window_, nullptr, TRUE);
+    }
+    RedrawSuspension(const RedrawSuspension&) = delete;
+    RedrawSuspension& operator=(const RedrawSuspension&) = delete;
+
+private:
+    HWND window_;
+};
+
+// The bytes that the selected text of one position gives: the control's
+// ANSI form of its one unit.
+class UnitText {
+public:
+    std::string_view operator()(wchar_t unit)
+    {
+        if (unit < 0x80) {
+            ascii_ = static_cast<char>(unit);
+            return std::string_view(&ascii_, 1);
+        }
+        char bytes[8];
+        const int count = WideCharToMultiByte(CP_ACP, 0, &unit, 1, bytes, sizeof bytes, nullptr, nullptr);
+        other_.assign(bytes, static_cast<std::size_t>(std::max(count, 0)));
+        return other_;
+    }
+
+private:
+    char ascii_ = 0;
+    std::string other_;
+};
+
+}  // namespace
+
+CharStyle TForm1::WalkPosition(int Position, std::string& Text)
+{
+    RichEdit1->SetSelectionStart(Position);
+    RichEdit1->SetSelectionLength(1);
+    const CharStyle style = GetSelStyle();
+    Text = RichEdit1->SelectedText();
+    return style;
+}
+
+std::vector<CharStyle> TForm1::ReadStyles(int First, int Last, std::wstring_view Units)
+{
+    std::vector<std::optional<CharStyle>> found;
+    const HWND window = RichEdit1->WindowHandle();
+    RedrawSuspension suspension(window);
+    CHARRANGE range{First, Last};
+    SendMessageA(window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    try {
+        const std::string rtf = RichEdit1->StreamOut(SF_RTF | SFF_SELECTION);
+        if (auto matched = rtftext::MatchStyles(rtftext::ReadRuns(rtf), Units))
+            found = std::move(*matched);
+    } catch (const std::exception&) {
+        // RTF that cannot be read tells nothing: every position is asked.
+    }
+    found.resize(Units.size());
+
+    // Ask the control where the RTF could not tell: a stretch at once when
+    // it is uniform, otherwise position by position.
+    const auto ask = [&](int first, int last, CharStyle& style) {
+        CHARRANGE stretch{first, last};
+        SendMessageA(window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&stretch));
+        CHARFORMAT2A format{};
+        format.cbSize = sizeof format;
+        format.dwMask = StyleMask;
+        SendMessageA(window, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+        style = CharStyle{(format.dwEffects & CFE_BOLD) != 0, (format.dwEffects & CFE_UNDERLINE) != 0,
+                          format.crTextColor, format.crBackColor};
+        return (format.dwMask & StyleMask) == StyleMask;
+    };
+    std::vector<CharStyle> styles(Units.size());
+    for (std::size_t i = 0; i < found.size();) {
+        if (found[i]) {
+            styles[i] = *found[i];
+            ++i;
+            continue;
+        }
+        std::size_t j = i;
+        while (j < found.size() && !found[j])
+            ++j;
+        CharStyle style;
+        const int first = First + static_cast<int>(i), last = First + static_cast<int>(j);
+        if (ask(first, last, style)) {
+            std::fill(styles.begin() + static_cast<std::ptrdiff_t>(i), styles.begin() + static_cast<std::ptrdiff_t>(j),
+                      style);
+        } else {
+            for (int p = first; p < last; ++p) {
+                ask(p, p + 1, style);
+                styles[static_cast<std::size_t>(p - First)] = style;
+            }
+        }
+        i = j;
+    }
+    return styles;
+}
+
 void TForm1::Savefile(const std::string& FileName, int Start, int Count)
 {
     TextFileWriter file;
     file.Rewrite(FileName);
     codedtext::Encoder encoder(Palette);
-    const long long end = static_cast<long long>(Start) + Count;
-    for (long long p = Start; p < end; ++p) {
-        RichEdit1->SetSelectionStart(static_cast<int>(p));
-        RichEdit1->SetSelectionLength(1);
-        const CharStyle style = GetSelStyle();
-        if (encoder.Add(style, RichEdit1->SelectedText()))
+    const auto add = [&](const CharStyle& style, std::string_view text) {
+        if (encoder.Add(style, text))
             file.Write(encoder.Take());
+    };
+    const long long end = static_cast<long long>(Start) + Count;
+    if (Count > 0) {
+        const std::wstring units = RichEdit1->UnicodeText();
+        const long long length = static_cast<long long>(units.size());
+        const int first = static_cast<int>(std::clamp<long long>(Start, 0, length));
+        const int last = static_cast<int>(std::clamp<long long>(end, 0, length));
+        const std::vector<CharStyle> styles =
+            ReadStyles(first, last, std::wstring_view(units).substr(static_cast<std::size_t>(first),
+                                                                    static_cast<std::size_t>(last - first)));
+        UnitText unitText;
+        // Every position past the end selects the same nothing, so the
+        // control is asked once for all of them.
+        std::optional<std::pair<CharStyle, std::string>> pastEnd;
+        std::string text;
+        for (long long p = Start; p < end; ++p) {
+            if (p >= first && p < last) {
+                add(styles[static_cast<std::size_t>(p - first)], unitText(units[static_cast<std::size_t>(p)]));
+            } else if (p >= length) {
+                if (!pastEnd) {
+                    const CharStyle style = WalkPosition(static_cast<int>(p), text);
+                    pastEnd.emplace(style, text);
+                }
+                add(pastEnd->first, pastEnd->second);
+            } else {
+                add(WalkPosition(static_cast<int>(p), text), text);
+            }
+        }
+        // The selection ends where walking each position would leave it.
+        WalkPosition(static_cast<int>(end - 1), text);
     }
     const std::string rest = encoder.Take();
     if (!rest.empty())
@@ -181,18 +334,139 @@ void TForm1::Savefile(const std::string& FileName, int Start, int Count)
     file.Close();
 }
 
+namespace {
+
+// Insertions at the caret, in the reader's order, brought to the control in
+// bulk as RTF fragments. While the control still holds a selection, and for
+// characters that an RTF fragment cannot insert as the replace operation
+// does, the insertion is made literally.
+// The rich edit control's own undo limit, which the program never changes.
+constexpr WPARAM DefaultUndoLimit = 100;
+
+class CaretInserter {
+public:
+    CaretInserter(TForm1& form, TRich2Edit& edit)
+        : form_(form), edit_(edit), writer_(GetACP()), literal_(edit.SelectionLength() != 0),
+          suspension_(std::in_place, edit.WindowHandle())
+    {
+    }
+
+    void Add(const codedtext::StyledChar& c)
+    {
+        // An LF inserted makes a paragraph break as well.
+        afterBreak_ = c.ch == '\n';
+        if (literal_ || NeedsLiteral(c.ch)) {
+            Flush();
+            form_.SetSelStyle(c.style, SCF_SELECTION);
+            Replace(std::string(1, c.ch));
+            return;
+        }
+        writer_.SetStyle(c.style);
+        if (c.ch != '\0')
+            writer_.Text(std::string_view(&c.ch, 1));
+        ++pending_;
+    }
+
+    void Break()
+    {
+        // A break that directly follows another break (a line of codes
+        // only) takes the style that the control gives at the start of a
+        // paragraph, which a fragment cannot state.
+        const bool afterBreak = afterBreak_;
+        afterBreak_ = true;
+        if (literal_ || afterBreak) {
+            Flush();
+            Replace("\r\n");
+            return;
+        }
+        writer_.Break();
+        ++pending_;
+    }
+
+    // Enough has gathered to bring it to the control now.
+    bool Full() const noexcept { return pending_ >= 1 << 20; }
+
+    void Flush()
+    {
+        if (writer_.Empty())
+            return;
+        const std::string rtf = writer_.Take();
+        pending_ = 0;
+        if (!inserted_) {
+            // The steps would be thrown away at the end (literal insertions
+            // leave none behind), and recording them costs as much again.
+            SendMessageA(edit_.WindowHandle(), EM_SETUNDOLIMIT, 0, 0);
+            inserted_ = true;
+        }
+        edit_.StreamIn(SF_RTF | SFF_SELECTION, rtf);
+    }
+
+    // Call once at the end, also after a failure.
+    void Finish()
+    {
+        const HWND window = edit_.WindowHandle();
+        try {
+            Flush();
+        } catch (...) {
+            End(window);
+            throw;
+        }
+        End(window);
+    }
+
+private:
+    // The replace operation makes a lone LF a paragraph break of its own kind.
+    static bool NeedsLiteral(char c) { return c == '\n'; }
+
+    void End(HWND window)
+    {
+        if (inserted_) {
+            SendMessageA(window, EM_EMPTYUNDOBUFFER, 0, 0);
+            SendMessageA(window, EM_SETUNDOLIMIT, DefaultUndoLimit, 0);
+        }
+        suspension_.reset();
+        // Where each insertion would have scrolled: the caret in view.
+        SendMessageA(window, EM_SCROLLCARET, 0, 0);
+    }
+
+    void Replace(const std::string& text)
+    {
+        edit_.SetSelectedText(text);
+        literal_ = false;
+    }
+
+    TForm1& form_;
+    TRich2Edit& edit_;
+    rtftext::FragmentWriter writer_;
+    bool literal_;
+    std::optional<RedrawSuspension> suspension_;
+    bool inserted_ = false;
+    bool afterBreak_ = true;  // the load starts at the caret's own style
+    std::size_t pending_ = 0;
+};
+
+}  // namespace
+
 void TForm1::loadfile(const std::string& FileName)
 {
     TextFileReader file;
     file.Reset(FileName);
+    CaretInserter inserter(*this, *RichEdit1);
     std::string line;
-    while (file.ReadLine(line)) {
-        for (const codedtext::StyledChar& c : codedtext::DecodeLine(Palette, line).chars) {
-            SetSelStyle(c.style, SCF_SELECTION);
-            RichEdit1->SetSelectedText(std::string(1, c.ch));
+    try {
+        while (file.ReadLine(line)) {
+            for (const codedtext::StyledChar& c : codedtext::DecodeLine(Palette, line).chars)
+                inserter.Add(c);
+            inserter.Break();
+            if (inserter.Full())
+                inserter.Flush();
         }
-        RichEdit1->SetSelectedText("\r\n");
+    } catch (...) {
+        // What was read before the failure stays inserted.
+        inserter.Finish();
+        throw;
     }
+    inserter.Finish();
     file.Close();
 }
 

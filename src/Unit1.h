@@ -14,6 +14,8 @@
 
 #include <array>
 #include <string>
+#include <string_view>
+#include <vector>
 
 // Where every copy and paste passes through, shared by all running copies
 // of the program.
@@ -97,6 +99,10 @@ public:
     void Help1Click(winlib::TComponent* Sender);
 
 private:
+    // One position as the writer walks it: selected, scrolled into view, read.
+    codedtext::CharStyle WalkPosition(int Position, std::string& Text);
+    // The styles of the positions First .. Last - 1, whose units are given.
+    std::vector<codedtext::CharStyle> ReadStyles(int First, int Last, std::wstring_view Units);
     // Copy's work; false when the text did not reach the clipboard.
     bool CopySelection();
     void FillCharacterList(bool filtered);

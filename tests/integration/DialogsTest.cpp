@@ -1,6 +1,7 @@
 // The standard dialogs and the help window, shown for real and answered from
 // a second thread as a user would answer them.
 #include "support/Automation.h"
+#include "support/DialogAnswer.h"
 #include "winlib/Dialogs.h"
 #include "winlib/Forms.h"
 #include "winlib/Help.h"
@@ -17,37 +18,10 @@
 #include <future>
 #include <string>
 
+using automation::DialogAnswer;
 using namespace winlib;
 
 namespace {
-
-// Runs answer on a second thread against the first dialog box of this
-// process, while the test thread shows it. When answering fails, the dialog
-// is cancelled so that the test thread is not left waiting.
-class DialogAnswer {
-public:
-    explicit DialogAnswer(std::function<void(HWND dialog)> answer)
-        : result_(std::async(std::launch::async, [answer] {
-              HWND dialog = nullptr;
-              try {
-                  dialog = automation::WaitForWindow(
-                      automation::WindowQuery().WithClass(automation::kDialogClass).InThisProcess());
-                  answer(dialog);
-                  return std::string();
-              } catch (const std::exception& error) {
-                  if (dialog != nullptr && IsWindow(dialog))
-                      PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-                  return std::string(error.what());
-              }
-          }))
-    {
-    }
-    // The error of the answering thread, empty when all went well.
-    std::string Error() { return result_.get(); }
-
-private:
-    std::future<std::string> result_;
-};
 
 std::string TempFolder()
 {

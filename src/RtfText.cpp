@@ -1,0 +1,449 @@
+#include "RtfText.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <stdexcept>
+#include <utility>
+
+namespace rtftext {
+
+// ------------------------------------------------------------------ writing
+
+FragmentWriter::FragmentWriter(unsigned codePage) : codePage_(codePage) {}
+
+unsigned FragmentWriter::ColorIndex(Color color)
+{
+    for (std::size_t i = 0; i < colors_.size(); ++i)
+        if (colors_[i] == color)
+            return static_cast<unsigned>(i + 1);
+    colors_.push_back(color);
+    return static_cast<unsigned>(colors_.size());
+}
+
+void FragmentWriter::ControlWord(const char* word, int parameter)
+{
+    body_ += '\\';
+    body_ += word;
+    if (parameter >= 0)
+        body_ += std::to_string(parameter);
+    pendingDelimiter_ = true;
+}
+
+void FragmentWriter::SetStyle(const CharStyle& style) { last_ = style; }
+
+void FragmentWriter::Text(std::string_view bytes)
+{
+    // A style takes effect with the first text after it: the control states
+    // nothing for a style that no character or break carries, and neither
+    // does the fragment.
+    if (last_ && (!stated_ || *stated_ != *last_)) {
+        const CharStyle& style = *last_;
+        if (!stated_ || stated_->bold != style.bold)
+            ControlWord(style.bold ? "b" : "b0");
+        if (!stated_ || stated_->underline != style.underline)
+            ControlWord(style.underline ? "ul" : "ulnone");
+        if (!stated_ || stated_->text != style.text)
+            ControlWord("cf", static_cast<int>(ColorIndex(style.text)));
+        if (!stated_ || stated_->back != style.back)
+            ControlWord("highlight", static_cast<int>(ColorIndex(style.back)));
+        stated_ = style;
+    }
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte >= 0x7F || c == '\\' || c == '{' || c == '}') {
+            // Hexadecimal needs no delimiter; the control reads it in the
+            // fragment's code page, as it reads inserted ANSI text.
+            char hex[5];
+            std::snprintf(hex, sizeof hex, "\\'%02x", byte);
+            body_ += hex;
+            pendingDelimiter_ = false;
+        } else {
+            if (pendingDelimiter_)
+                body_ += ' ';
+            pendingDelimiter_ = false;
+            body_ += c;
+        }
+    }
+}
+
+void FragmentWriter::Break()
+{
+    Text({});
+    ControlWord("par");
+}
+
+std::string FragmentWriter::Take()
+{
+    std::string rtf = "{\\rtf1\\ansi\\ansicpg" + std::to_string(codePage_) + "{\\colortbl;";
+    for (const Color color : colors_) {
+        rtf += "\\red" + std::to_string(color & 0xFF) + "\\green" + std::to_string((color >> 8) & 0xFF) + "\\blue" +
+               std::to_string((color >> 16) & 0xFF) + ';';
+    }
+    rtf += '}';
+    rtf += body_;
+    rtf += '}';
+    body_.clear();
+    colors_.clear();
+    // The next fragment starts with a new colour table, so it states the
+    // style in force again.
+    stated_.reset();
+    pendingDelimiter_ = false;
+    return rtf;
+}
+
+// ------------------------------------------------------------------ reading
+
+namespace {
+
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+int HexValue(char c)
+{
+    if (IsDigit(c))
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+[[noreturn]] void Malformed(const char* what) { throw std::runtime_error(std::string("RTF: ") + what); }
+
+struct ColorEntry {
+    bool set = false;  // an entry without components is the automatic colour
+    Color value = 0;
+};
+
+struct GroupState {
+    RtfStyle style;
+    bool skip = false;  // inside a destination that holds no document text
+    bool colorTable = false;
+    int unicodeSkip = 1;
+};
+
+class Reader {
+public:
+    explicit Reader(std::string_view rtf) : rtf_(rtf) {}
+
+    std::vector<RtfRun> Read()
+    {
+        std::size_t depth = 0;
+        while (pos_ < rtf_.size()) {
+            const char c = rtf_[pos_++];
+            if (c == '{') {
+                FlushBytes();
+                stack_.push_back(state_);
+                ++depth;
+                destinationStart_ = true;
+            } else if (c == '}') {
+                FlushBytes();
+                if (depth == 0)
+                    Malformed("unbalanced braces");
+                --depth;
+                state_ = stack_.back();
+                stack_.pop_back();
+                destinationStart_ = false;
+                if (depth == 0)
+                    break;
+            } else if (c == '\\') {
+                ControlSequence();
+            } else if (c == '\r' || c == '\n') {
+                // Line breaks in RTF source are not text.
+            } else {
+                destinationStart_ = false;
+                if (state_.colorTable) {
+                    if (c == ';')
+                        EndColor();
+                } else if (skipCount_ > 0) {
+                    --skipCount_;
+                } else if (!state_.skip) {
+                    bytes_ += c;
+                }
+            }
+        }
+        if (depth != 0)
+            Malformed("group not closed");
+        FlushBytes();
+        return std::move(runs_);
+    }
+
+private:
+    void ControlSequence()
+    {
+        if (pos_ >= rtf_.size())
+            Malformed("backslash at the end");
+        const char c = rtf_[pos_];
+        if (!IsLetter(c)) {
+            ++pos_;
+            Symbol(c);
+            return;
+        }
+        const std::size_t start = pos_;
+        while (pos_ < rtf_.size() && IsLetter(rtf_[pos_]))
+            ++pos_;
+        const std::string_view word = rtf_.substr(start, pos_ - start);
+        bool hasParameter = false;
+        bool negative = false;
+        long parameter = 0;
+        if (pos_ < rtf_.size() && rtf_[pos_] == '-' && pos_ + 1 < rtf_.size() && IsDigit(rtf_[pos_ + 1])) {
+            negative = true;
+            ++pos_;
+        }
+        while (pos_ < rtf_.size() && IsDigit(rtf_[pos_])) {
+            hasParameter = true;
+            if (parameter < 100000000)
+                parameter = parameter * 10 + (rtf_[pos_] - '0');
+            ++pos_;
+        }
+        if (negative)
+            parameter = -parameter;
+        if (pos_ < rtf_.size() && rtf_[pos_] == ' ')
+            ++pos_;
+        Word(word, hasParameter, parameter);
+    }
+
+    void Symbol(char c)
+    {
+        switch (c) {
+        case '\'': {
+            if (pos_ + 2 > rtf_.size())
+                Malformed("short hexadecimal character");
+            const int high = HexValue(rtf_[pos_]), low = HexValue(rtf_[pos_ + 1]);
+            if (high < 0 || low < 0)
+                Malformed("bad hexadecimal character");
+            pos_ += 2;
+            destinationStart_ = false;
+            if (skipCount_ > 0)
+                --skipCount_;
+            else if (!state_.skip && !state_.colorTable)
+                bytes_ += static_cast<char>(high * 16 + low);
+            return;
+        }
+        case '*':
+            // An ignorable destination: its group holds nothing for us.
+            if (destinationStart_)
+                state_.skip = true;
+            return;
+        case '\\':
+        case '{':
+        case '}':
+            Character(c);
+            return;
+        case '~': Unit(0x00A0); return;
+        case '-': Unit(0x00AD); return;
+        case '_': Unit(0x2011); return;
+        case '\r':
+        case '\n': Unit(L'\r'); return;
+        default: return;  // other symbols carry no text
+        }
+    }
+
+    void Character(char c)
+    {
+        destinationStart_ = false;
+        if (skipCount_ > 0)
+            --skipCount_;
+        else if (!state_.skip && !state_.colorTable)
+            bytes_ += c;
+    }
+
+    void Unit(wchar_t unit)
+    {
+        destinationStart_ = false;
+        skipCount_ = 0;
+        if (state_.skip || state_.colorTable)
+            return;
+        FlushBytes();
+        Append(unit);
+    }
+
+    void Word(std::string_view word, bool hasParameter, long parameter)
+    {
+        destinationStart_ = false;
+        const bool on = !hasParameter || parameter != 0;
+
+        // Destinations that hold no document text.
+        static constexpr const char* skipped[] = {
+            "fonttbl", "stylesheet", "info", "pict", "filetbl", "listtable", "listoverridetable", "revtbl",
+            "rsidtbl", "generator", "header", "footer", "headerl", "headerr", "headerf", "footerl", "footerr",
+            "footerf", "object", "themedata", "colorschememapping", "latentstyles", "datastore", "xmlnstbl",
+            "fldinst", "bkmkstart", "bkmkend", "mmathPr", "pgdsctbl", "protusertbl"};
+        for (const char* name : skipped) {
+            if (word == name) {
+                state_.skip = true;
+                return;
+            }
+        }
+        if (word == "colortbl") {
+            state_.colorTable = true;
+            current_ = ColorEntry{};
+            return;
+        }
+        if (state_.colorTable) {
+            const auto component = static_cast<Color>(parameter < 0 ? 0 : (parameter > 255 ? 255 : parameter));
+            if (word == "red") {
+                current_.set = true;
+                current_.value = (current_.value & ~0x0000FFu) | component;
+            } else if (word == "green") {
+                current_.set = true;
+                current_.value = (current_.value & ~0x00FF00u) | (component << 8);
+            } else if (word == "blue") {
+                current_.set = true;
+                current_.value = (current_.value & ~0xFF0000u) | (component << 16);
+            }
+            return;
+        }
+
+        if (word == "ansicpg" && hasParameter) {
+            codePage_ = static_cast<unsigned>(parameter);
+        } else if (word == "uc" && hasParameter) {
+            state_.unicodeSkip = parameter < 0 ? 0 : static_cast<int>(parameter);
+        } else if (word == "u" && hasParameter) {
+            Unit(static_cast<wchar_t>(parameter < 0 ? parameter + 65536 : parameter));
+            skipCount_ = state_.unicodeSkip;
+        } else if (const wchar_t unit = SymbolUnit(word)) {
+            Unit(unit);
+        } else if (word == "plain") {
+            Style(RtfStyle{});
+        } else if (word == "b") {
+            RtfStyle style = state_.style;
+            style.bold = on;
+            Style(style);
+        } else if (word == "ulnone") {
+            RtfStyle style = state_.style;
+            style.underline = false;
+            Style(style);
+        } else if (word.substr(0, 2) == "ul" && word != "ulc") {
+            // Every kind of underline reads as underlined.
+            RtfStyle style = state_.style;
+            style.underline = word == "ul" ? on : true;
+            Style(style);
+        } else if (word == "cf") {
+            RtfStyle style = state_.style;
+            style.text = TableColor(parameter);
+            Style(style);
+        } else if (word == "highlight" || word == "cb" || word == "chcbpat") {
+            RtfStyle style = state_.style;
+            style.back = TableColor(parameter);
+            Style(style);
+        }
+    }
+
+    // The control words that stand for one character.
+    static wchar_t SymbolUnit(std::string_view word)
+    {
+        static constexpr std::pair<const char*, wchar_t> symbols[] = {
+            {"par", L'\r'},        {"tab", L'\t'},        {"line", L'\v'},       {"emdash", 0x2014},
+            {"endash", 0x2013},    {"emspace", 0x2003},   {"enspace", 0x2002},   {"bullet", 0x2022},
+            {"lquote", 0x2018},    {"rquote", 0x2019},    {"ldblquote", 0x201C}, {"rdblquote", 0x201D}};
+        for (const auto& [name, unit] : symbols)
+            if (word == name)
+                return unit;
+        return 0;
+    }
+
+    std::optional<Color> TableColor(long index) const
+    {
+        if (index <= 0 || static_cast<std::size_t>(index) >= colors_.size() || !colors_[index].set)
+            return std::nullopt;
+        return colors_[index].value;
+    }
+
+    void EndColor()
+    {
+        colors_.push_back(current_);
+        current_ = ColorEntry{};
+    }
+
+    void Style(const RtfStyle& style)
+    {
+        FlushBytes();
+        state_.style = style;
+    }
+
+    void FlushBytes()
+    {
+        if (bytes_.empty())
+            return;
+        const int length = static_cast<int>(bytes_.size());
+        const int count = MultiByteToWideChar(codePage_, 0, bytes_.data(), length, nullptr, 0);
+        if (count <= 0)
+            Malformed("text not in the code page");
+        std::wstring wide(static_cast<std::size_t>(count), L'\0');
+        MultiByteToWideChar(codePage_, 0, bytes_.data(), length, wide.data(), count);
+        bytes_.clear();
+        for (const wchar_t unit : wide)
+            Append(static_cast<wchar_t>(unit));
+    }
+
+    void Append(wchar_t unit)
+    {
+        if (runs_.empty() || !SameStyle(runs_.back().style, state_.style))
+            runs_.push_back(RtfRun{state_.style, Units()});
+        runs_.back().text += unit;
+    }
+
+    static bool SameStyle(const RtfStyle& a, const RtfStyle& b)
+    {
+        return a.bold == b.bold && a.underline == b.underline && a.text == b.text && a.back == b.back;
+    }
+
+    std::string_view rtf_;
+    std::size_t pos_ = 0;
+    GroupState state_;
+    std::vector<GroupState> stack_;
+    bool destinationStart_ = false;
+    int skipCount_ = 0;
+    unsigned codePage_ = 1252;
+    std::string bytes_;  // document bytes not yet converted
+    std::vector<ColorEntry> colors_;
+    ColorEntry current_;
+    std::vector<RtfRun> runs_;
+};
+
+}  // namespace
+
+std::vector<RtfRun> ReadRuns(std::string_view rtf) { return Reader(rtf).Read(); }
+
+std::optional<std::vector<std::optional<CharStyle>>> MatchStyles(const std::vector<RtfRun>& runs,
+                                                                  std::wstring_view units)
+{
+    std::vector<std::optional<CharStyle>> styles(units.size());
+    std::size_t run = 0, offset = 0;
+    const auto skipEmpty = [&] {
+        while (run < runs.size() && offset >= runs[run].text.size()) {
+            ++run;
+            offset = 0;
+        }
+    };
+    skipEmpty();
+    for (std::size_t p = 0; p < units.size(); ++p) {
+        if (run >= runs.size())
+            break;
+        if (runs[run].text[offset] != units[p])
+            continue;  // left out of the RTF: stays unknown
+        const RtfStyle& style = runs[run].style;
+        if (style.text && style.back)
+            styles[p] = CharStyle{style.bold, style.underline, *style.text, *style.back};
+        ++offset;
+        skipEmpty();
+    }
+    // Whatever the RTF holds beyond the text must be the document's final
+    // paragraph mark, which has no position.
+    std::size_t left = 0;
+    bool onlyBreak = true;
+    for (; run < runs.size(); ++run, offset = 0) {
+        for (; offset < runs[run].text.size(); ++offset) {
+            ++left;
+            onlyBreak = onlyBreak && runs[run].text[offset] == L'\r';
+        }
+    }
+    if (left > 1 || !onlyBreak)
+        return std::nullopt;
+    return styles;
+}
+
+}  // namespace rtftext
