@@ -7,6 +7,7 @@
 #include "Unit1.h"
 
 #include "support/ArtDocument.h"
+#include "winlib/Clipboard.h"
 #include "winlib/Forms.h"
 
 #include <windows.h>
@@ -65,7 +66,7 @@ double Median(int rounds, const std::function<void()>& prepare, const std::funct
 
 struct Figures {
     std::size_t bytes = 0;
-    double load = 0, save = 0, copy = 0, paste = 0, streamIn = 0, streamOut = 0;
+    double load = 0, save = 0, copy = 0, paste = 0, streamIn = 0, streamOut = 0, clipboard = 0;
 };
 
 }  // namespace
@@ -109,6 +110,9 @@ int main(int argc, char** argv)
             },
             [&] { form->Copy1Click(nullptr); });
         f.paste = Median(rounds, fresh, [&] { form->Paste1Click(nullptr); });
+        // The platform's share of Copy: handing the same text to the clipboard.
+        const std::string copied = TClipboard(form->Handle()).Text();
+        f.clipboard = Median(rounds, [] {}, [&] { TClipboard(form->Handle()).SetText(copied); });
 
         loaded();
         const std::string rtf = edit.StreamOut(SF_RTF);
@@ -119,14 +123,15 @@ int main(int argc, char** argv)
     DeleteFileA(input.c_str());
     DeleteFileA(output.c_str());
 
-    std::printf("%-9s %9s %9s %9s %9s   %9s %9s   %6s %6s %6s %6s\n", "bytes", "load", "paste", "save", "copy",
-                "rtf in", "rtf out", "load/", "paste/", "save/", "copy/");
-    std::printf("%-9s %9s %9s %9s %9s   %9s %9s   %6s %6s %6s %6s\n", "", "ms", "ms", "ms", "ms", "ms", "ms",
-                "in", "in", "out", "out");
+    std::printf("%-9s %8s %8s %8s %8s   %8s %8s %8s   %6s %6s %6s %6s\n", "bytes", "load", "paste", "save",
+                "copy", "rtf in", "rtf out", "clipbd", "load/", "paste/", "save/", "copy/");
+    std::printf("%-9s %8s %8s %8s %8s   %8s %8s %8s   %6s %6s %6s %6s\n", "", "ms", "ms", "ms", "ms", "ms", "ms",
+                "ms", "in", "in", "out", "out");
     for (const Figures& f : all) {
-        std::printf("%-9zu %9.1f %9.1f %9.1f %9.1f   %9.1f %9.1f   %6.2f %6.2f %6.2f %6.2f\n", f.bytes,
+        std::printf("%-9zu %8.1f %8.1f %8.1f %8.1f   %8.1f %8.1f %8.1f   %6.2f %6.2f %6.2f %6.2f\n", f.bytes,
                     f.load * 1e3, f.paste * 1e3, f.save * 1e3, f.copy * 1e3, f.streamIn * 1e3, f.streamOut * 1e3,
-                    f.load / f.streamIn, f.paste / f.streamIn, f.save / f.streamOut, f.copy / f.streamOut);
+                    f.clipboard * 1e3, f.load / f.streamIn, f.paste / f.streamIn, f.save / f.streamOut,
+                    f.copy / f.streamOut);
     }
     // Growth from the smallest to the largest document, operation by operation.
     const Figures& small = all.front();

@@ -238,7 +238,6 @@ std::vector<CharStyle> TForm1::ReadStyles(int First, int Last, std::wstring_view
 {
     std::vector<std::optional<CharStyle>> found;
     const HWND window = RichEdit1->WindowHandle();
-    RedrawSuspension suspension(window);
     CHARRANGE range{First, Last};
     SendMessageA(window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
     try {
@@ -300,6 +299,9 @@ void TForm1::Savefile(const std::string& FileName, int Start, int Count)
     };
     const long long end = static_cast<long long>(Start) + Count;
     if (Count > 0) {
+        // The walk moves the selection all over the document; the window
+        // shows only where it ends.
+        RedrawSuspension suspension(RichEdit1->WindowHandle());
         const std::wstring units = RichEdit1->UnicodeText();
         const long long length = static_cast<long long>(units.size());
         const int first = static_cast<int>(std::clamp<long long>(Start, 0, length));
@@ -338,8 +340,8 @@ namespace {
 
 // Insertions at the caret, in the reader's order, brought to the control in
 // bulk as RTF fragments. While the control still holds a selection, and for
-// characters that an RTF fragment cannot insert as the replace operation
-// does, the insertion is made literally.
+// breaks whose style a fragment cannot state, the insertion is made
+// literally.
 // The rich edit control's own undo limit, which the program never changes.
 constexpr WPARAM DefaultUndoLimit = 100;
 
@@ -355,14 +357,15 @@ public:
     {
         // An LF inserted makes a paragraph break as well.
         afterBreak_ = c.ch == '\n';
-        if (literal_ || NeedsLiteral(c.ch)) {
-            Flush();
+        if (literal_) {
             form_.SetSelStyle(c.style, SCF_SELECTION);
             Replace(std::string(1, c.ch));
             return;
         }
         writer_.SetStyle(c.style);
-        if (c.ch != '\0')
+        if (c.ch == '\n')
+            writer_.Break();  // what the replace operation makes of it
+        else if (c.ch != '\0')
             writer_.Text(std::string_view(&c.ch, 1));
         ++pending_;
     }
@@ -415,9 +418,6 @@ public:
     }
 
 private:
-    // The replace operation makes a lone LF a paragraph break of its own kind.
-    static bool NeedsLiteral(char c) { return c == '\n'; }
-
     void End(HWND window)
     {
         if (inserted_) {
