@@ -5,6 +5,7 @@
 #include "winlib/Clipboard.h"
 #include "winlib/FormLoader.h"
 #include "winlib/RuntimeFiles.h"
+#include "winlib/Synchronization.h"
 
 #include <richedit.h>
 
@@ -594,10 +595,23 @@ void TForm1::Save1Click(TComponent*)
 
 // ------------------------------------------------------------- clipboard
 
+namespace {
+
+// Every running copy of the program passes its text through the one transfer
+// file. Copy's write and read-back, and Paste's write and read, are made one
+// step for all copies, so that none can hand on the text of another that
+// wrote the file in between. A copy that holds the lock much longer than any
+// transfer takes is not waited for.
+const char* const TransferLockName = "Vexil.TransferFile";
+constexpr DWORD TransferLockTimeoutMs = 10000;
+
+}  // namespace
+
 bool TForm1::CopySelection()
 {
     const int length = RichEdit1->SelectionLength();
     const int start = RichEdit1->SelectionStart();
+    const NamedMutexLock lock(TransferLockName, TransferLockTimeoutMs);
     Savefile(TransferFile, start, length);
 
     ByteFile file;
@@ -616,7 +630,7 @@ bool TForm1::CopySelection()
             break;
     }
     // The text ends at a zero byte, as CF_TEXT does.
-    text.resize(text.find('\0') == std::string::npos ? text.size() : text.find('\0'));
+    text.resize(std::min(text.find('\0'), text.size()));
     TClipboard(Handle()).SetText(text);
     file.Close();
     return true;
@@ -643,6 +657,7 @@ void TForm1::Paste1Click(TComponent*)
     const std::string text = clipboard.Text();
     if (text.empty())
         return;
+    const NamedMutexLock lock(TransferLockName, TransferLockTimeoutMs);
     ByteFile file;
     file.Rewrite(TransferFile);
     file.Write(text.data(), text.size());

@@ -18,6 +18,7 @@
 #include <array>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -554,4 +555,42 @@ TEST_F(ClipboardTest, UnwritableTransferFileStopsCopyCutAndPaste)
     EXPECT_EQ(ClipboardText(), "held before");
     EXPECT_FALSE(ClipboardHasRichText()) << "the editor's own cut did not run either";
     EXPECT_EQ(ReadBytes(TransferFile), Sentinel);
+}
+
+// ------------------------------------------------------- other copies
+
+// Another running copy in the middle of its own transfer, acted by a thread
+// that holds the copies' common lock, writes the transfer file and lets go.
+// Copy and Paste wait for it: what they hand on is their own text, and the
+// transfer file holds it afterwards, not the other copy's.
+TEST_F(ClipboardTest, CopyAndPasteWaitForAnotherCopysTransfer)
+{
+    const auto whileAnotherCopyTransfers = [&](const std::function<void()>& command) {
+        HANDLE held = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        std::thread other([held] {
+            HANDLE mutex = CreateMutexA(nullptr, FALSE, "Vexil.TransferFile");
+            WaitForSingleObject(mutex, INFINITE);
+            SetEvent(held);
+            Sleep(300);
+            WriteBytes(TransferFile, "the other copy's text");
+            ReleaseMutex(mutex);
+            CloseHandle(mutex);
+        });
+        WaitForSingleObject(held, INFINITE);
+        command();
+        other.join();
+        CloseHandle(held);
+    };
+
+    Type("mine");
+    Select(0, 4);
+    whileAnotherCopyTransfers([&] { form->Copy1Click(nullptr); });
+    EXPECT_EQ(ClipboardText(), "mine");
+    EXPECT_EQ(ReadBytes(TransferFile), "mine");
+
+    PutText("pasted");
+    Select(4, 0);
+    whileAnotherCopyTransfers([&] { form->Paste1Click(nullptr); });
+    EXPECT_EQ(Document(), "minepasted\r\n");
+    EXPECT_EQ(ReadBytes(TransferFile), "pasted");
 }
