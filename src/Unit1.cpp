@@ -180,29 +180,6 @@ void TForm1::getcolors(const std::string& Spec, TColor& TextColor, TColor& BackC
 
 namespace {
 
-// Holds off the control's painting while bulk work runs, and paints once
-// when it ends. Does nothing for a window that is not painting anyway.
-class RedrawSuspension {
-public:
-    explicit RedrawSuspension(HWND window) : window_(IsWindowVisible(window) ? window : nullptr)
-    {
-        if (window_ != nullptr)
-            SendMessageA(window_, WM_SETREDRAW, FALSE, 0);
-    }
-    ~RedrawSuspension()
-    {
-        if (window_ == nullptr)
-            return;
-        SendMessageA(window_, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(window_, nullptr, TRUE);
-    }
-    RedrawSuspension(const RedrawSuspension&) = delete;
-    RedrawSuspension& operator=(const RedrawSuspension&) = delete;
-
-private:
-    HWND window_;
-};
-
 // The bytes that the selected text of one position gives: the control's
 // ANSI form of its one unit.
 class UnitText {

@@ -855,4 +855,20 @@ void TCustomControl::WMEraseBkgnd(TMessage& message)
     message.Result = 1;
 }
 
+// ------------------------------------------------------ RedrawSuspension
+
+RedrawSuspension::RedrawSuspension(HWND window) : window_(IsWindowVisible(window) ? window : nullptr)
+{
+    if (window_ != nullptr)
+        SendMessageA(window_, WM_SETREDRAW, FALSE, 0);
+}
+
+RedrawSuspension::~RedrawSuspension()
+{
+    if (window_ == nullptr)
+        return;
+    SendMessageA(window_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(window_, nullptr, TRUE);
+}
+
 }  // namespace winlib

@@ -287,4 +287,18 @@ protected:
     void WMEraseBkgnd(TMessage& message);
 };
 
+// Holds off a window's painting while bulk work runs and has it painted
+// anew when the work ends. A hidden window is left alone. Not nested: the
+// first suspension to end lets the window paint again.
+class RedrawSuspension {
+public:
+    explicit RedrawSuspension(HWND window);
+    ~RedrawSuspension();
+    RedrawSuspension(const RedrawSuspension&) = delete;
+    RedrawSuspension& operator=(const RedrawSuspension&) = delete;
+
+private:
+    HWND window_;
+};
+
 }  // namespace winlib
