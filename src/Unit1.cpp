@@ -316,12 +316,13 @@ void TForm1::Savefile(const std::string& FileName, int Start, int Count)
 
 namespace {
 
+// The rich edit control's own undo limit, which the program never changes.
+constexpr WPARAM DefaultUndoLimit = 100;
+
 // Insertions at the caret, in the reader's order, brought to the control in
 // bulk as RTF fragments. While the control still holds a selection, and for
 // breaks whose style a fragment cannot state, the insertion is made
 // literally.
-// The rich edit control's own undo limit, which the program never changes.
-constexpr WPARAM DefaultUndoLimit = 100;
 
 class CaretInserter {
 public:
