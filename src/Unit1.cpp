@@ -553,6 +553,9 @@ void TForm1::New1Click(TComponent*)
     SetSelStyle(style, SCF_SELECTION);
     SetSelStyle(style, SCF_DEFAULT);
     RichEdit1->SetEnabled(true);
+    // The user goes on typing in the new document.
+    if (GetActiveWindow() == Handle())
+        RichEdit1->SetFocus();
 }
 
 void TForm1::Load1Click(TComponent*)

@@ -193,9 +193,13 @@ TEST(MainWindowEditing, EditorTakesNoInputBeforeFileNewAndTypedBytesAreSaved) {
     EXPECT_EQ(app.SaveBytes(), "abc\r\nde");
 }
 
-TEST(MainWindowEditing, FileNewDiscardsTextWithoutAQuestion) {
+TEST(MainWindowEditing, FileNewDiscardsTextWithoutAQuestionAndFocusesTheEditor) {
     Vexil app;
     app.FileNew();
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(app.Main(), nullptr), &gui));
+    EXPECT_EQ(gui.hwndFocus, app.Editor());
     app.Type("old text");
     app.FileNew();
     ASSERT_TRUE(WaitUntil([&] { return app.Text().empty(); }));
