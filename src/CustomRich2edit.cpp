@@ -731,6 +731,11 @@ void TCustomRich2Edit::CreateWnd()
     }
     TakeFarEastCharset();
     HWND window = Handle();
+    // The edit base's EM_LIMITTEXT stops at 64K characters in a rich edit
+    // control; a larger limit takes EM_EXLIMITTEXT, before the content comes
+    // back, since RTF streamed in is held to the limit.
+    if (MaxLength() > 0)
+        ApplyMaxLength(MaxLength());
     SendMessageA(window, EM_SETEVENTMASK, 0, ENM_CHANGE | ENM_REQUESTRESIZE | ENM_SELCHANGE | ENM_PROTECTED);
     SendMessageA(window, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(ColorToRGB(Color())));
     if (savedContent_) {

@@ -222,6 +222,11 @@ std::vector<CharStyle> TForm1::ReadStyles(int First, int Last, std::wstring_view
         const std::string rtf = RichEdit1->StreamOut(SF_RTF | SFF_SELECTION);
         if (auto matched = rtftext::MatchStyles(rtftext::ReadRuns(rtf), Units))
             found = std::move(*matched);
+        // Wine's control writes a tab with the properties of the text before
+        // it, whatever its own: tabs are asked for.
+        for (std::size_t i = 0; i < found.size(); ++i)
+            if (Units[i] == L'\t')
+                found[i].reset();
     } catch (const std::exception&) {
         // RTF that cannot be read tells nothing: every position is asked.
     }
@@ -453,6 +458,9 @@ void TForm1::loadfile(const std::string& FileName)
 
 void TForm1::FormCreate(TComponent*)
 {
+    // Documents of any size: at the control's default limit of 64K
+    // characters typing stops, and stream-in and replacing can be cut short.
+    RichEdit1->SetMaxLength(0x7FFFFFFE);
     for (std::size_t i = 0; i < Palette.size(); ++i)
         Palette[i] = Shapes[i]->Brush().Color();
     Label1->Font().Assign(&RichEdit1->Font());

@@ -92,6 +92,25 @@ private:
 
 }  // namespace
 
+namespace {
+
+// The program's error box: task-modal without an owner, so that it disables
+// every other window of the program. Closing it leaves no window of the
+// program active; the window and the control that were are made so again,
+// so that the user's keys go where they went before.
+void ShowErrorBox(const std::string& text, const std::string& caption) noexcept
+{
+    HWND active = GetActiveWindow();
+    HWND focus = GetFocus();
+    MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_ICONERROR | MB_OK | MB_TASKMODAL);
+    if (active != nullptr && IsWindow(active))
+        SetActiveWindow(active);
+    if (focus != nullptr && IsWindow(focus))
+        SetFocus(focus);
+}
+
+}  // namespace
+
 std::string ErrorBoxText(const std::string& message)
 {
     if (!message.empty() && static_cast<unsigned char>(message.back()) > static_cast<unsigned char>('.'))
@@ -115,9 +134,9 @@ void HandleException(TComponent* sender) noexcept
         throw;
     } catch (const EAbort&) {
     } catch (const std::exception& error) {
-        MessageBoxA(nullptr, error.what(), "Error", MB_ICONERROR | MB_OK | MB_TASKMODAL);
+        ShowErrorBox(error.what(), "Error");
     } catch (...) {
-        MessageBoxA(nullptr, "Unknown exception", "Error", MB_ICONERROR | MB_OK | MB_TASKMODAL);
+        ShowErrorBox("Unknown exception", "Error");
     }
 }
 
@@ -515,18 +534,16 @@ void TApplication::HandleException(TComponent*) noexcept
         ShowException(error);
     } catch (const std::exception& error) {
         const std::string text = ForeignExceptionText(TypeName(typeid(error)).c_str(), &error, error.what());
-        MessageBoxA(nullptr, text.c_str(), "Application Error", MB_ICONERROR | MB_OK | MB_TASKMODAL);
+        ShowErrorBox(text, "Application Error");
     } catch (...) {
         const std::string text = ForeignExceptionText("unknown", nullptr, "");
-        MessageBoxA(nullptr, text.c_str(), "Application Error", MB_ICONERROR | MB_OK | MB_TASKMODAL);
+        ShowErrorBox(text, "Application Error");
     }
 }
 
 void TApplication::ShowException(const Exception& error)
 {
-    // With no owner, a task-modal box disables every other window of the program.
-    const std::string text = ErrorBoxText(error.Message());
-    MessageBoxA(nullptr, text.c_str(), title_.c_str(), MB_ICONERROR | MB_OK | MB_TASKMODAL);
+    ShowErrorBox(ErrorBoxText(error.Message()), title_);
 }
 
 void TApplication::ShowFatalException() noexcept
@@ -541,7 +558,7 @@ void TApplication::ShowFatalException() noexcept
     } catch (...) {
         text = ForeignExceptionText("unknown", nullptr, "");
     }
-    MessageBoxA(nullptr, text.c_str(), "Application Error", MB_ICONERROR | MB_OK | MB_TASKMODAL);
+    ShowErrorBox(text, "Application Error");
 }
 
 void TApplication::HelpContext(int context)

@@ -167,6 +167,7 @@ std::vector<std::string> EdgeDocuments()
         "\x03" "04,08\r\n\x02\x03" "12,04\r\n\r\nx",              // lines of codes only
         "\x03" "99x\x03" "16y\x03" "123z\x03" ",05w\x03" "4,1v\x03",  // the colour field's forms
         "\t tab \x0B vt \x7F del \x80\x81\x8D\x8F\x90\x9D\xFF {\\} \\par",
+        "\x03" "04a\x03" "01\tb\x02\t\x03" "09,02\t\t\x1F\tc\t",         // tabs styled unlike their neighbours
         everyByte + "\r\n\x02" + everyByte,
         artdocument::DenseArt(3000, 7),
     };

@@ -316,6 +316,9 @@ TEST_F(FrameworkTest, ExceptionLeavingAHandlerIsShownAndTheWindowGoesOn)
     auto* control = new Throwing(form);
     control->SetParent(form);
     HWND window = control->Handle();
+    form->Show();
+    SetFocus(window);
+    ASSERT_EQ(GetFocus(), window);
     auto reader = std::async(std::launch::async, [] {
         // A loaded machine can be slow to show the box; the main thread waits in it until it is closed.
             HWND box = automation::WaitForWindow(automation::MessageBoxQuery().InThisProcess(), 60000);
@@ -329,6 +332,9 @@ TEST_F(FrameworkTest, ExceptionLeavingAHandlerIsShownAndTheWindowGoesOn)
     EXPECT_EQ(content.text, "File access denied.");
     EXPECT_TRUE(IsWindow(window));
     EXPECT_EQ(SendMessageA(window, WM_GETTEXTLENGTH, 0, 0), 0);
+    // Keys go where they went before the box.
+    EXPECT_EQ(GetActiveWindow(), form->Handle());
+    EXPECT_EQ(GetFocus(), window);
 }
 
 TEST_F(FrameworkTest, SilentAbortShowsNoBox)

@@ -278,6 +278,28 @@ TEST_F(RecreationTest, ContentSurvivesAsRTFAlsoWhenPlainTextIsSet)
     EXPECT_TRUE(edit->PlainText());
 }
 
+TEST_F(RecreationTest, ALimitAbove64KSurvivesANewWindowWithTheContent)
+{
+    edit->SetMaxLength(200000);
+    const std::string text(70000, 'x');
+    SetContent(text);
+    edit->StartRecording();
+    edit->SetHideScrollBars(false);
+    edit->StopRecording();
+    // EM_LIMITTEXT stops at 64K in a rich edit control; the limit must come
+    // as EM_EXLIMITTEXT, before the content is streamed back.
+    std::vector<UINT> order;
+    for (const richtest::SentMessage& m : edit->sent)
+        if ((m.msg == EM_EXLIMITTEXT && m.lParam == 200000) || m.msg == EM_STREAMIN)
+            order.push_back(m.msg);
+    ASSERT_FALSE(order.empty());
+    EXPECT_EQ(order.front(), static_cast<UINT>(EM_EXLIMITTEXT));
+    EXPECT_EQ(SendMessageA(Window(), EM_GETLIMITTEXT, 0, 0), 200000);
+    EXPECT_EQ(edit->WholeText(), text);
+    SendMessageA(Window(), WM_CHAR, 'y', 0);
+    EXPECT_EQ(edit->WholeText().size(), text.size() + 1);
+}
+
 TEST_F(RecreationTest, EditBaseSettingsRecreateTheWindowToo)
 {
     MakeFormattedContent(*this, edit);
