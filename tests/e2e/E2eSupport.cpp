@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -138,6 +139,71 @@ std::string TempPath(const std::string& stem) {
     return path;
 }
 
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!file) {
+        throw AutomationError("cannot write " + path);
+    }
+}
+
+namespace {
+
+// The clipboard opened for a window of this process: without an owner the
+// system drops what is put on it after emptying it.
+class OpenClipboardScope {
+public:
+    OpenClipboardScope()
+        : owner_(CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr)) {
+        if (!owner_ || !automation::WaitUntil([this] { return OpenClipboard(owner_) != FALSE; })) {
+            if (owner_) {
+                DestroyWindow(owner_);
+            }
+            throw AutomationError("the clipboard stays busy");
+        }
+    }
+    ~OpenClipboardScope() {
+        CloseClipboard();
+        DestroyWindow(owner_);
+    }
+    OpenClipboardScope(const OpenClipboardScope&) = delete;
+    OpenClipboardScope& operator=(const OpenClipboardScope&) = delete;
+
+private:
+    HWND owner_;
+};
+
+}  // namespace
+
+void PutClipboardText(const std::string& text) {
+    OpenClipboardScope open;
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    char* memory = block ? static_cast<char*>(GlobalLock(block)) : nullptr;
+    if (!memory) {
+        throw AutomationError("no memory for the clipboard text");
+    }
+    std::copy(text.begin(), text.end(), memory);
+    memory[text.size()] = '\0';
+    GlobalUnlock(block);
+    if (!SetClipboardData(CF_TEXT, block)) {
+        GlobalFree(block);
+        throw AutomationError("SetClipboardData failed");
+    }
+}
+
+std::string ClipboardText() {
+    OpenClipboardScope open;
+    HANDLE data = GetClipboardData(CF_TEXT);
+    const char* text = data ? static_cast<const char*>(GlobalLock(data)) : nullptr;
+    if (!text) {
+        throw AutomationError("no text on the clipboard");
+    }
+    const std::string result(text, strnlen(text, GlobalSize(data)));
+    GlobalUnlock(data);
+    return result;
+}
+
 Vexil::Vexil()
     : process_(automation::Process::Start(automation::QuoteArgument(automation::ProgramBeside("vexil.exe")))) {
     main_ = process_.WaitForMainWindow(kMainCaption, 15000);
@@ -213,16 +279,39 @@ HWND Vexil::BackSwatch() const {
 
 void Vexil::Sync() const { Send(main_, WM_NULL); }
 
+void Vexil::WaitIdle(DWORD timeoutMs) const {
+    DWORD_PTR result = 0;
+    // Not SMTO_ABORTIFHUNG: a program busy in a long handler counts as hung.
+    if (!SendMessageTimeoutA(main_, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result)) {
+        throw AutomationError("the main window did not answer within " + std::to_string(timeoutMs) + " ms");
+    }
+}
+
+automation::MessageBoxContent Vexil::TakeMessageBox() const {
+    HWND box = automation::WaitForWindow(automation::MessageBoxQuery().InProcess(process_.Id()), 60000);
+    const automation::MessageBoxContent content = automation::ReadMessageBox(box);
+    automation::CloseDialog(box, IDOK, 60000);
+    return content;
+}
+
 void Vexil::Menu(const std::string& mnemonics) {
     automation::ChooseMenu(main_, mnemonics);
 }
 
 void Vexil::FileNew() {
-    Menu("fn");
-    if (!automation::WaitUntil([this] { return IsWindowEnabled(Editor()) != FALSE; })) {
-        throw AutomationError("File, New did not enable the editor");
+    // Done once the editor is enabled and empty: text sent before the menu
+    // command has been handled would be emptied after it. Keys sent while a
+    // just-started window is still being activated can be lost; choosing the
+    // item once more does no harm to an empty document.
+    const auto done = [this] { return IsWindowEnabled(Editor()) && Send(Editor(), WM_GETTEXTLENGTH) == 0; };
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        Menu("fn");
+        if (automation::WaitUntil(done)) {
+            Sync();
+            return;
+        }
     }
-    Sync();
+    throw AutomationError("File, New did not enable and empty the editor");
 }
 
 HWND Vexil::WaitForDialog() const {
@@ -235,7 +324,7 @@ std::string Vexil::NewFile(const std::string& stem) {
     return files_.back();
 }
 
-std::string Vexil::SaveBytes() {
+std::string Vexil::SaveBytes(DWORD timeoutMs) {
     const std::string path = NewFile("save");
     Menu("fs");
     automation::AnswerFileDialog(WaitForDialog(), path);
@@ -244,13 +333,14 @@ std::string Vexil::SaveBytes() {
     if (!automation::WaitUntil([&] { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; })) {
         throw AutomationError("File, Save wrote no " + path);
     }
-    Sync();
+    WaitIdle(timeoutMs);
     return ReadFileBytes(path);
 }
 
-void Vexil::Load(const std::string& path, const std::string& expectedText) {
+void Vexil::Load(const std::string& path, const std::string& expectedText, DWORD timeoutMs) {
     Menu("fl");
     automation::AnswerFileDialog(WaitForDialog(), path);
+    WaitIdle(timeoutMs);
     // The editor answers only between handlers, so a match is a finished load.
     if (!automation::WaitUntil([&] { return Text().compare(0, expectedText.size(), expectedText) == 0; })) {
         throw AutomationError("after File, Load the editor shows \"" + Text() + "\"");

@@ -36,6 +36,11 @@ COLORREF ColourAt(HWND window, int x = -1, int y = -1);
 std::string ReadFileBytes(const std::string& path);
 // A fresh path in the temporary folder; any old file there is removed.
 std::string TempPath(const std::string& stem);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+
+// The clipboard's CF_TEXT, as another program puts it there and reads it.
+void PutClipboardText(const std::string& text);
+std::string ClipboardText();
 
 // One running vexil.exe with its main window.
 class Vexil {
@@ -60,13 +65,20 @@ public:
     std::string NewFile(const std::string& stem);
     // Waits until every message sent so far has been handled.
     void Sync() const;
+    // The same for long handlers (a big load or save); raises when the
+    // program does not answer within the time.
+    void WaitIdle(DWORD timeoutMs) const;
     void Menu(const std::string& mnemonics);
     void FileNew();
     // File, Save into a fresh file; returns its bytes.
-    std::string SaveBytes();
+    std::string SaveBytes(DWORD timeoutMs = automation::kDefaultTimeoutMs);
     // File, Load of this file; waits until the editor's text starts with expectedText.
-    void Load(const std::string& path, const std::string& expectedText);
+    void Load(const std::string& path, const std::string& expectedText,
+              DWORD timeoutMs = automation::kDefaultTimeoutMs);
     HWND WaitForDialog() const;
+    // Waits (generously) for the program's next message box, reads it and
+    // presses its OK button.
+    automation::MessageBoxContent TakeMessageBox() const;
 
     // Characters to the editor as WM_CHAR, '\n' as the Enter key.
     void Type(const std::string& text);
