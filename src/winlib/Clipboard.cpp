@@ -1,6 +1,7 @@
 #include "winlib/Clipboard.h"
 
 #include "winlib/Exceptions.h"
+#include "winlib/Synchronization.h"
 
 #include <cstring>
 
@@ -9,7 +10,9 @@ namespace winlib {
 namespace {
 
 // Holds the clipboard open. Another program may have it open for a moment,
-// so opening is tried a few times before it counts as a failure.
+// so opening is tried a few times before it counts as a failure; between
+// the tries this program answers what that one sends it (emptying the
+// clipboard sends its previous owner a message and waits for the answer).
 class OpenedClipboard {
 public:
     explicit OpenedClipboard(HWND owner)
@@ -19,7 +22,7 @@ public:
                 open_ = true;
                 return;
             }
-            Sleep(20);
+            WaitHandlingSentMessages(nullptr, 20);
         }
         throw EWin32Error::FromLastError();
     }

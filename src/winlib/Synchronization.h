@@ -1,4 +1,5 @@
-// Locks shared by the program's running copies.
+// Waiting without blocking other programs, and locks shared by the
+// program's running copies.
 #pragma once
 
 #include <windows.h>
@@ -8,11 +9,17 @@
 
 namespace winlib {
 
+// Waits up to timeoutMs for the object to be signalled (with none, only for
+// the time), handling meanwhile the messages that other threads and
+// processes send to this thread's windows: a program that sends one while
+// it holds something this thread waits for (the clipboard does) is not left
+// waiting for the waiter. Posted messages wait for the message loop.
+// Returns WAIT_OBJECT_0, WAIT_ABANDONED_0, WAIT_TIMEOUT or WAIT_FAILED.
+DWORD WaitHandlingSentMessages(HANDLE object, DWORD timeoutMs);
+
 // Holds a named mutex, shared by every process that names it, for its
-// lifetime. While it waits, messages that other threads and processes send
-// to this thread's windows are still handled, so that a holder that sends
-// one (the clipboard does) is not left waiting for the waiter. A mutex left
-// behind by a process that ended counts as taken.
+// lifetime, waiting for it as above. A mutex left behind by a process that
+// ended counts as taken.
 class NamedMutexLock {
 public:
     // Waits at most timeoutMs; Owned() tells whether the lock was had.
