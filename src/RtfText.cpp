@@ -1,5 +1,7 @@
 #include "RtfText.h"
 
+#include "winlib/Strings.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -98,17 +100,6 @@ namespace {
 
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-int HexValue(char c)
-{
-    if (IsDigit(c))
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 [[noreturn]] void Malformed(const char* what) { throw std::runtime_error(std::string("RTF: ") + what); }
 
@@ -211,7 +202,7 @@ private:
         case '\'': {
             if (pos_ + 2 > rtf_.size())
                 Malformed("short hexadecimal character");
-            const int high = HexValue(rtf_[pos_]), low = HexValue(rtf_[pos_ + 1]);
+            const int high = winlib::HexDigitValue(rtf_[pos_]), low = winlib::HexDigitValue(rtf_[pos_ + 1]);
             if (high < 0 || low < 0)
                 Malformed("bad hexadecimal character");
             pos_ += 2;

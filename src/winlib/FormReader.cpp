@@ -1,5 +1,7 @@
 #include "winlib/FormReader.h"
 
+#include "winlib/Strings.h"
+
 #include <cctype>
 
 namespace winlib {
@@ -13,17 +15,6 @@ namespace {
 
 bool IsIdentifierStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
 bool IsIdentifierChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '.'; }
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // Splits one line (without its indentation) into tokens; ':' comes back as
 // an identifier token of its own so that declarations can be recognised.
@@ -59,8 +50,8 @@ std::vector<FormToken> Tokenize(std::string_view line, int lineNumber, bool& has
                         break;
                     const char e = line[i++];
                     if (e == 'x') {
-                        const int high = i < line.size() ? HexDigit(line[i]) : -1;
-                        const int low = i + 1 < line.size() ? HexDigit(line[i + 1]) : -1;
+                        const int high = i < line.size() ? HexDigitValue(line[i]) : -1;
+                        const int low = i + 1 < line.size() ? HexDigitValue(line[i + 1]) : -1;
                         if (high < 0 || low < 0)
                             throw EFormError(lineNumber, "\\x needs two hexadecimal digits");
                         d = static_cast<char>(high * 16 + low);
@@ -87,8 +78,8 @@ std::vector<FormToken> Tokenize(std::string_view line, int lineNumber, bool& has
             std::size_t digits = 0;
             if (i + 1 < line.size() && line[i] == '0' && (line[i + 1] == 'x' || line[i + 1] == 'X')) {
                 i += 2;
-                while (i < line.size() && HexDigit(line[i]) >= 0) {
-                    value = value * 16 + HexDigit(line[i++]);
+                while (i < line.size() && HexDigitValue(line[i]) >= 0) {
+                    value = value * 16 + HexDigitValue(line[i++]);
                     ++digits;
                 }
             } else {
@@ -119,7 +110,7 @@ struct Line {
     bool declaration;
 };
 
-std::vector<Line> SplitLines(std::string_view text)
+std::vector<Line> SplitDescriptionLines(std::string_view text)
 {
     std::vector<Line> lines;
     int number = 0;
@@ -197,7 +188,7 @@ const FormToken& ValueAt(const FormProperty& property, std::size_t index, FormTo
 
 FormNode ReadFormDescription(std::string_view text)
 {
-    const std::vector<Line> lines = SplitLines(text);
+    const std::vector<Line> lines = SplitDescriptionLines(text);
     if (lines.empty())
         throw EFormError(1, "no component");
     if (!lines[0].declaration || lines[0].indent != 0)

@@ -18,6 +18,9 @@ public:
     const char* ClassName() const noexcept override { return "EStringListError"; }
 };
 
+// The value of a hexadecimal digit (either case), or -1 for any other character.
+int HexDigitValue(char c);
+
 // Splits text at CR LF, CR or LF; a line end at the very end adds no empty line.
 std::vector<std::string> SplitLines(std::string_view text);
 
