@@ -130,16 +130,26 @@ TForm1::TForm1(TComponent* owner) : TForm(owner)
 
 std::string TForm1::Indexof(TColor color) const { return codedtext::Indexof(Palette, color); }
 
-CharStyle TForm1::GetSelStyle()
+namespace {
+
+// The style of the control's selection; uniform tells whether every character
+// of it has that style.
+CharStyle SelectionStyle(HWND window, bool* uniform = nullptr)
 {
     CHARFORMAT2A format{};
     format.cbSize = sizeof format;
     format.dwMask = StyleMask;
     format.dwEffects = 0;
-    SendMessageA(RichEdit1->WindowHandle(), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    SendMessageA(window, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    if (uniform != nullptr)
+        *uniform = (format.dwMask & StyleMask) == StyleMask;
     return CharStyle{(format.dwEffects & CFE_BOLD) != 0, (format.dwEffects & CFE_UNDERLINE) != 0,
                      format.crTextColor, format.crBackColor};
 }
+
+}  // namespace
+
+CharStyle TForm1::GetSelStyle() { return SelectionStyle(RichEdit1->WindowHandle()); }
 
 void TForm1::SetSelStyle(const CharStyle& style, WPARAM target)
 {
@@ -237,13 +247,9 @@ std::vector<CharStyle> TForm1::ReadStyles(int First, int Last, std::wstring_view
     const auto ask = [&](int first, int last, CharStyle& style) {
         CHARRANGE stretch{first, last};
         SendMessageA(window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&stretch));
-        CHARFORMAT2A format{};
-        format.cbSize = sizeof format;
-        format.dwMask = StyleMask;
-        SendMessageA(window, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
-        style = CharStyle{(format.dwEffects & CFE_BOLD) != 0, (format.dwEffects & CFE_UNDERLINE) != 0,
-                          format.crTextColor, format.crBackColor};
-        return (format.dwMask & StyleMask) == StyleMask;
+        bool uniform = false;
+        style = SelectionStyle(window, &uniform);
+        return uniform;
     };
     std::vector<CharStyle> styles(Units.size());
     for (std::size_t i = 0; i < found.size();) {
