@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # The test command. From a fresh clone on Debian 12 (as root, or with sudo
 # for the packages) it installs what is missing, builds the 32-bit program
-# and tests (build/i686) and the 64-bit ones as a compile check
-# (build/x86_64), runs every test program under Wine on a virtual X display,
-# then the native fuzz targets. Safe to run again; exits non-zero when
-# anything failed and ends with a line "N passed, M failed".
+# and tests (build/i686) and compiles the 64-bit program as a check
+# (build/x86_64), runs every test suite under Wine on a virtual X display of
+# its own, in a Wine prefix and server of its own, then the native fuzz
+# targets. Safe to run again, also beside scripts/run.sh or another test run;
+# exits non-zero when anything failed and ends with a line "N passed, M failed".
 set -uo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
-jobs="$(nproc 2>/dev/null || echo 2)"
+# shellcheck source=common.sh
+source scripts/common.sh
 screen="1280x1024x24"
 
 results=()
@@ -39,12 +41,26 @@ finish() {
     exit
 }
 
-build() {  # build DIR TOOLCHAIN
-    echo "== Building $1"
-    cmake -S . -B "$1" -DCMAKE_TOOLCHAIN_FILE="cmake/$2" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DVEXIL_TESTS=ON --no-warn-unused-cli >"$1.configure.log" 2>&1 \
-        || { cat "$1.configure.log" >&2; return 1; }
-    cmake --build "$1" -j "$jobs"
+run_prefix=""
+cleanup() {
+    if [ -n "$run_prefix" ]; then
+        vexil_wine_end
+        rm -rf "$run_prefix"
+    fi
+    vexil_stop_display
+}
+trap cleanup EXIT
+
+# Prefixes of earlier runs that were killed before they could clean up.
+remove_stale_prefixes() {
+    local dir pid
+    for dir in build/test-runs/run-*; do
+        [ -d "$dir" ] || continue
+        pid="${dir##*-}"
+        kill -0 "$pid" 2>/dev/null && continue
+        WINEPREFIX="$root/$dir" timeout 30 wineserver -k 2>/dev/null || true
+        rm -rf "$dir"
+    done
 }
 
 echo "== Dependencies"
@@ -53,13 +69,14 @@ if ! scripts/install-deps.sh; then
     finish
 fi
 
-mkdir -p build
 begin
-build build/i686 mingw-i686.cmake
+echo "== Building build/i686"
+vexil_configure build/i686 mingw-i686.cmake -DVEXIL_TESTS=ON && vexil_build build/i686
 i686=$?
 record "build i686" "$i686"
 begin
-build build/x86_64 mingw-x86_64.cmake
+echo "== Building build/x86_64 (the program only)"
+vexil_configure build/x86_64 mingw-x86_64.cmake -DVEXIL_TESTS=OFF && vexil_build build/x86_64 vexil
 record "build x86_64 (compile check)" $?
 
 if [ "$i686" -ne 0 ]; then
@@ -69,37 +86,52 @@ else
     begin
     log="build/i686/ctest.log"
     rm -f "$log"
-    # The prefix is prepared on the virtual display, so that Wine's desktop
-    # process starts with it. The log comes from CTest itself: a pipe to tee
-    # could be held open by Wine processes that outlive the run.
-    xvfb-run -a -s "-screen 0 $screen" bash -c '
-        source scripts/wine-env.sh || { echo "test: the Wine prefix could not be prepared" >&2; exit 1; }
-        exec ctest --test-dir build/i686 --output-on-failure --output-log "$1"' prepare "$log"
-    ctest_status=$?
+    remove_stale_prefixes
+    prepared=0
+    if vexil_start_display "$screen"; then
+        run_prefix="$root/build/test-runs/run-$$"
+        # shellcheck source=wine-env.sh
+        if source scripts/wine-env.sh --private "$run_prefix"; then
+            prepared=1
+        else
+            echo "test: the Wine prefix could not be prepared" >&2
+        fi
+    fi
+    if [ "$prepared" -eq 1 ]; then
+        # The log comes from CTest itself: a pipe to tee could be held open
+        # by Wine processes that outlive the run.
+        ctest --test-dir build/i686 --output-on-failure --output-log "$log"
+        ctest_status=$?
+    else
+        ctest_status=1
+        record "test set-up (display, Wine prefix)" 1
+    fi
     count=0
+    suites_passed=0
     while IFS= read -r line; do
-        # "1/3 Test #1: unit_tests .....   Passed" or "..***Failed", "***Timeout"
-        if [[ $line =~ Test\ +#[0-9]+:\ ([A-Za-z0-9_]+)\ [.]*\ *(\*\*\*)?([A-Za-z]+) ]]; then
+        # " 1/50 Test  #1: unit.CodedTextDecode ....   Passed" or "..***Failed", "***Timeout"
+        if [[ $line =~ Test\ +#[0-9]+:\ ([A-Za-z0-9_.]+)\ [.]*\ *(\*\*\*)?([A-Za-z]+) ]]; then
             count=$((count + 1))
             if [ -z "${BASH_REMATCH[2]}" ] && [ "${BASH_REMATCH[3]}" = Passed ]; then
-                record "${BASH_REMATCH[1]}" 0 no-time
+                suites_passed=$((suites_passed + 1))
             else
-                record "${BASH_REMATCH[1]}" 1 no-time
+                record "${BASH_REMATCH[1]} (${BASH_REMATCH[3]})" 1 no-time
             fi
         fi
     done < <(grep -E 'Test +#[0-9]+:' "$log" 2>/dev/null)
-    if [ "$count" -eq 0 ] || { [ "$ctest_status" -ne 0 ] && [ "$failed" -eq 0 ]; }; then
-        record "ctest (exit $ctest_status, $count test programs)" 1 no-time
+    if [ "$suites_passed" -gt 0 ]; then
+        record "$suites_passed of $count test suites" 0
     fi
+    if [ "$count" -eq 0 ] || { [ "$ctest_status" -ne 0 ] && [ "$suites_passed" -eq "$count" ]; }; then
+        record "ctest (exit $ctest_status, $count suites)" 1 no-time
+    fi
+    cleanup
+    run_prefix=""
 fi
 
-if [ -x tests/fuzz/run.sh ] || [ -f tests/fuzz/run.sh ]; then
-    echo "== Fuzz targets"
-    begin
-    bash tests/fuzz/run.sh
-    record "fuzz targets" $?
-elif compgen -G "tests/fuzz/*.cpp" >/dev/null; then
-    echo "== Fuzz targets: tests/fuzz has sources but no run.sh; not run"
-fi
+echo "== Fuzz targets"
+begin
+bash tests/fuzz/run.sh
+record "fuzz targets" $?
 
 finish

@@ -3,13 +3,22 @@
 #   source scripts/wine-env.sh          exports it and prepares the prefix
 #   scripts/wine-env.sh COMMAND ARGS... the same, then runs COMMAND in it
 #                                       (CTest runs the test programs this way)
-# The prefix is build/wineprefix unless VEXIL_WINEPREFIX names another. It is
-# set up once (a stamp file marks it ready); later calls only make sure that
-# a warm wineserver is running.
+# The prefix is VEXIL_WINEPREFIX, else VEXIL_DEFAULT_WINEPREFIX (set by the
+# build for its tests), else build/wineprefix. It is set up once (a stamp file
+# marks it ready); later calls only make sure that a warm wineserver is
+# running. Every step that waits on Wine is bounded in time.
+#
+#   source scripts/wine-env.sh --private DIR
+#                                       makes DIR a prefix of its own, copied
+#                                       from the prepared one, with a server of
+#                                       its own: windows, clipboard and the
+#                                       transfer file of whatever runs there are
+#                                       nobody else's (the test runs use this)
 
 vexil_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
-export WINEPREFIX="${VEXIL_WINEPREFIX:-$vexil_root/build/wineprefix}"
+vexil_base_prefix="${VEXIL_WINEPREFIX:-${VEXIL_DEFAULT_WINEPREFIX:-$vexil_root/build/wineprefix}}"
+export WINEPREFIX="$vexil_base_prefix"
 export WINEDEBUG="${VEXIL_WINEDEBUG:--all}"
 # No Mono or Gecko installer prompts.
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -17,9 +26,16 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
 
 # Bump when the set-up below changes, so that old prefixes get it too.
-vexil_prefix_stamp="$WINEPREFIX/.vexil-prefix-v2"
+vexil_prefix_stamp_name=".vexil-prefix-v2"
 # The size of the prefix's virtual desktop (see below).
 vexil_desktop_size="${VEXIL_DESKTOP_SIZE:-1280x1024}"
+
+# vexil_bounded SECONDS COMMAND...: the command, ended when it takes longer.
+vexil_bounded() {
+    local seconds="$1"
+    shift
+    timeout --kill-after=10 "$seconds" "$@"
+}
 
 vexil_fonts_dir() {
     local font
@@ -32,17 +48,18 @@ vexil_fonts_dir() {
 }
 
 vexil_reg_add() {
-    wine reg add "$1" /v "$2" /t "$3" /d "$4" /f </dev/null >/dev/null 2>&1 \
+    vexil_bounded 120 wine reg add "$1" /v "$2" /t "$3" /d "$4" /f </dev/null >/dev/null 2>&1 \
         || { echo "wine reg add $1 $2 failed" >&2; return 1; }
 }
 
 vexil_wine_setup() {
     local fonts target name
-    wineserver -p600 </dev/null >/dev/null 2>&1 || true
+    vexil_bounded 60 wineserver -p600 </dev/null >/dev/null 2>&1 || true
     # A prefix that Wine has already made needs only the steps after this.
     if [ ! -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ]; then
         echo "Setting up the Wine prefix $WINEPREFIX (once, about 20 s)" >&2
-        wineboot -i </dev/null >/dev/null 2>&1 || { echo "wineboot failed" >&2; return 1; }
+        vexil_bounded 300 wineboot -i </dev/null >/dev/null 2>&1 ||
+            { echo "wineboot failed or took over 300 s" >&2; return 1; }
     fi
 
     # Debian's Wine does not load its own bitmap fonts from its data folder:
@@ -69,12 +86,14 @@ vexil_wine_setup() {
     vexil_reg_add 'HKCU\Software\Wine\Explorer' Desktop REG_SZ Default || return 1
     vexil_reg_add 'HKCU\Software\Wine\Explorer\Desktops' Default REG_SZ "$vexil_desktop_size" \
         || return 1
-    touch "$vexil_prefix_stamp"
+    touch "$WINEPREFIX/$vexil_prefix_stamp_name"
 }
 
-vexil_wine_prepare() {
+# The prefix set up, once.
+vexil_wine_setup_once() {
+    local stamp="$WINEPREFIX/$vexil_prefix_stamp_name"
     mkdir -p "$WINEPREFIX"
-    if [ ! -f "$vexil_prefix_stamp" ]; then
+    if [ ! -f "$stamp" ]; then
         # One set-up at a time when several runs start together. It runs
         # without a display and ends with a fresh server: the desktop process
         # that it starts would otherwise linger without a display (no window
@@ -82,27 +101,62 @@ vexil_wine_prepare() {
         # read before they were written (Wine then stalls 10 s at the first
         # window of every later X session).
         (
-            flock 9
+            flock -w 900 9 || { echo "another set-up of $WINEPREFIX holds its lock" >&2; exit 1; }
             unset DISPLAY
-            if [ ! -f "$vexil_prefix_stamp" ]; then
+            if [ ! -f "$stamp" ]; then
                 vexil_wine_setup || exit 1
-                wineserver -k 2>/dev/null || true
-                wineserver -w 2>/dev/null || true
+                vexil_bounded 60 wineserver -k 2>/dev/null || true
+                vexil_bounded 60 wineserver -w 2>/dev/null || true
             fi
         ) 9>"$WINEPREFIX.lock" || return 1
     fi
+}
+
+vexil_wine_prepare() {
+    vexil_wine_setup_once || return 1
     # A warm server: it stays ten minutes after the last program, which keeps
     # Wine's start-up under a second. Starting one fails harmlessly when a
     # server is already running for this prefix.
-    if wineserver -p600 </dev/null >/dev/null 2>&1 && [ -n "${DISPLAY:-}" ]; then
+    if vexil_bounded 60 wineserver -p600 </dev/null >/dev/null 2>&1 && [ -n "${DISPLAY:-}" ]; then
         # The first program of a new server starts Wine's own services, which
         # then live as long as the server and keep that program's stderr open:
         # a caller reading it through a pipe (CTest, "| tee", CI) would wait
         # for the server's ten minutes. Start them here on /dev/null instead.
         # Only with a display: the desktop process starts with them, and one
         # without a display makes every window fail until it gives up.
-        wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+        vexil_bounded 120 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
     fi
+}
+
+# vexil_wine_private_prefix DIR
+# Prepares the prefix above, then makes DIR a copy of it and the prefix of
+# this shell from then on. Wine's program files are hard links (they are only
+# read); everything else (registry, settings, c:\txtbuff) is a copy of its own.
+# The copy is on the same file system, so it costs well under a second.
+vexil_wine_private_prefix() {
+    local dir="$1" base="$WINEPREFIX" file
+    vexil_wine_setup_once || return 1
+    rm -rf "$dir"
+    mkdir -p "$(dirname "$dir")"
+    cp -al "$base" "$dir" || return 1
+    rm -f "$dir/wineserver"  # the server's folder is found anew for this prefix
+    (
+        cd "$dir" || exit 1
+        find . -type f ! \( -iname '*.dll' -o -iname '*.exe' -o -iname '*.nls' -o -iname '*.drv' \
+            -o -iname '*.sys' -o -iname '*.ocx' -o -iname '*.cpl' -o -iname '*.acm' -o -iname '*.tlb' \
+            -o -iname '*.fon' -o -iname '*.ttf' \) -print0 |
+            while IFS= read -r -d '' file; do
+                cp -p --remove-destination "$base/$file" "$file" || exit 1
+            done
+    ) || return 1
+    export VEXIL_WINEPREFIX="$dir" WINEPREFIX="$dir"
+    vexil_wine_prepare
+}
+
+# Ends every program of this shell's prefix and its server.
+vexil_wine_end() {
+    vexil_bounded 30 wineserver -k </dev/null >/dev/null 2>&1 || true
+    vexil_bounded 30 wineserver -w </dev/null >/dev/null 2>&1 || true
 }
 
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
@@ -111,6 +165,9 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
     if [ $# -gt 0 ]; then
         exec "$@"
     fi
+elif [ "${1:-}" = "--private" ] && [ -n "${2:-}" ]; then
+    # source scripts/wine-env.sh --private DIR
+    vexil_wine_private_prefix "$2"
 else
     vexil_wine_prepare
 fi

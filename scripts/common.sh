@@ -1,0 +1,71 @@
+# Shared by the scripts in this folder (source it): configuring and building
+# a build folder, and a private virtual X display that starts within a bounded
+# time and goes when the script ends.
+
+vexil_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+vexil_jobs() { nproc 2>/dev/null || echo 2; }
+
+# vexil_configure DIR TOOLCHAIN [CMAKE ARGUMENTS...]
+# Quiet; on failure the configure log is shown and the call fails.
+vexil_configure() {
+    local dir="$1" toolchain="$2"
+    shift 2
+    mkdir -p "$(dirname "$dir")"
+    cmake -S "$vexil_root" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$vexil_root/cmake/$toolchain" \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo --no-warn-unused-cli "$@" >"$dir.configure.log" 2>&1 ||
+        { cat "$dir.configure.log" >&2; return 1; }
+}
+
+# vexil_build DIR [TARGET...]: all targets when none is named.
+vexil_build() {
+    local dir="$1" target
+    shift
+    local targets=()
+    for target in "$@"; do targets+=(--target "$target"); done
+    cmake --build "$dir" -j "$(vexil_jobs)" "${targets[@]}"
+}
+
+vexil_display_pid=""
+
+# vexil_start_display [WIDTHxHEIGHTxDEPTH]
+# Starts Xvfb on a display number of its own choosing (no race with other
+# runs for a number) and exports DISPLAY once the server takes connections.
+# Fails after 30 s. The caller stops it with vexil_stop_display (an EXIT trap).
+vexil_start_display() {
+    local screen="${1:-1280x1024x24}" number="" numberfile
+    if ! command -v Xvfb >/dev/null; then
+        echo "no Xvfb (package xvfb); run scripts/install-deps.sh" >&2
+        return 1
+    fi
+    numberfile="$(mktemp)"
+    Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$numberfile" </dev/null >/dev/null 2>&1 &
+    vexil_display_pid=$!
+    local tenths
+    for ((tenths = 0; tenths < 300; tenths++)); do
+        number="$(tr -dc 0-9 <"$numberfile")"
+        [ -n "$number" ] && break
+        kill -0 "$vexil_display_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    rm -f "$numberfile"
+    if [ -z "$number" ]; then
+        echo "the virtual display (Xvfb $screen) did not start within 30 s" >&2
+        vexil_stop_display
+        return 1
+    fi
+    export DISPLAY=":$number"
+}
+
+vexil_stop_display() {
+    [ -n "$vexil_display_pid" ] || return 0
+    kill "$vexil_display_pid" 2>/dev/null || true
+    local tenths
+    for ((tenths = 0; tenths < 50; tenths++)); do
+        kill -0 "$vexil_display_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -9 "$vexil_display_pid" 2>/dev/null || true
+    wait "$vexil_display_pid" 2>/dev/null || true
+    vexil_display_pid=""
+}
