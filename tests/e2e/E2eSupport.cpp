@@ -288,9 +288,10 @@ void Vexil::WaitIdle(DWORD timeoutMs) const {
 }
 
 automation::MessageBoxContent Vexil::TakeMessageBox() const {
-    HWND box = automation::WaitForWindow(automation::MessageBoxQuery().InProcess(process_.Id()), 60000);
+    HWND box = automation::WaitForWindow(automation::MessageBoxQuery().InProcess(process_.Id()),
+                                         automation::kDialogTimeoutMs);
     const automation::MessageBoxContent content = automation::ReadMessageBox(box);
-    automation::CloseDialog(box, IDOK, 60000);
+    automation::CloseDialog(box, IDOK);
     return content;
 }
 
@@ -315,8 +316,8 @@ void Vexil::FileNew() {
 }
 
 HWND Vexil::WaitForDialog() const {
-    return automation::WaitForWindow(
-        automation::WindowQuery().WithClass(automation::kDialogClass).InProcess(process_.Id()));
+    return automation::WaitForWindow(automation::MessageBoxQuery().InProcess(process_.Id()),
+                                     automation::kDialogTimeoutMs);
 }
 
 std::string Vexil::NewFile(const std::string& stem) {

@@ -5,6 +5,7 @@
 #include "Unit1.h"
 
 #include "support/Automation.h"
+#include "support/DialogAnswer.h"
 #include "support/DialogHost.h"
 #include "winlib/Exceptions.h"
 #include "winlib/Forms.h"
@@ -534,21 +535,10 @@ TEST_F(ClipboardTest, UnwritableTransferFileStopsCopyCutAndPaste)
 
     // Through the keys the error reaches the error box, and the key stops there.
     automation::MessageBoxContent shown;
-    std::string watchError;
-    std::thread watcher([&] {
-        try {
-            // A loaded machine can be slow to show the box; the main thread waits in it until it is closed.
-            HWND box = automation::WaitForWindow(automation::MessageBoxQuery().InThisProcess(), 60000);
-            shown = automation::ReadMessageBox(box);
-            automation::CloseDialog(box);
-        } catch (const std::exception& error) {
-            watchError = error.what();
-        }
-    });
+    automation::DialogAnswer watcher = automation::ReadAndCloseMessageBox(shown);
     Select(0, 5);
     CtrlKey('X');
-    watcher.join();
-    EXPECT_EQ(watchError, "");
+    EXPECT_EQ(watcher.Error(), "");
     EXPECT_EQ(shown.text, "File access denied.");
     EXPECT_EQ(shown.caption, "Vexil Version 2.0");
     EXPECT_EQ(Document(), "hello world");

@@ -15,7 +15,6 @@
 #include <atomic>
 #include <fstream>
 #include <functional>
-#include <future>
 #include <string>
 
 using automation::DialogAnswer;
@@ -247,23 +246,16 @@ TEST_F(DialogsTest, MissingHelpFileOrTopicIsReportedInAMessageBox)
 {
     const std::string file = folder + "short.hlp";
     WriteFile(file, "#topic 1 Short\r\nOnly one.\r\n");
-    auto read = [] {
-        return std::async(std::launch::async, [] {
-            HWND box = automation::WaitForWindow(automation::MessageBoxQuery().InThisProcess(), 60000);
-            automation::MessageBoxContent content = automation::ReadMessageBox(box);
-            automation::CloseDialog(box, IDOK);
-            return content;
-        });
-    };
-    auto noTopic = read();
+    automation::MessageBoxContent topicBox, fileBox;
+    automation::DialogAnswer noTopic = automation::ReadAndCloseMessageBox(topicBox);
     ShowHelp(nullptr, file, 7);
-    const automation::MessageBoxContent topicBox = noTopic.get();
+    EXPECT_EQ(noTopic.Error(), "");
     EXPECT_EQ(topicBox.caption, "Help");
     EXPECT_NE(topicBox.text.find("context 7"), std::string::npos) << topicBox.text;
 
-    auto noFile = read();
+    automation::DialogAnswer noFile = automation::ReadAndCloseMessageBox(fileBox);
     ShowHelp(nullptr, folder + "absent.hlp", 1);
-    const automation::MessageBoxContent fileBox = noFile.get();
+    EXPECT_EQ(noFile.Error(), "");
     EXPECT_NE(fileBox.text.find("absent.hlp"), std::string::npos) << fileBox.text;
     EXPECT_EQ(THelpWindow::Instance(), nullptr);
 }

@@ -2,13 +2,13 @@
 // number, reflection of notifications, re-creation through the hooks, and
 // the error box read back from the real message box.
 #include "support/Automation.h"
+#include "support/DialogAnswer.h"
 #include "winlib/Controls.h"
 #include "winlib/Exceptions.h"
 #include "winlib/Forms.h"
 
 #include <gtest/gtest.h>
 
-#include <future>
 #include <string>
 #include <vector>
 
@@ -124,15 +124,11 @@ protected:
     // returns what the real message box said.
     automation::MessageBoxContent ErrorBoxFor(const Exception& error)
     {
-        auto reader = std::async(std::launch::async, [] {
-            // A loaded machine can be slow to show the box; the main thread waits in it until it is closed.
-            HWND box = automation::WaitForWindow(automation::MessageBoxQuery().InThisProcess(), 60000);
-            automation::MessageBoxContent content = automation::ReadMessageBox(box);
-            automation::CloseDialog(box, IDOK);
-            return content;
-        });
+        automation::MessageBoxContent content;
+        automation::DialogAnswer reader = automation::ReadAndCloseMessageBox(content);
         application.ShowException(error);
-        return reader.get();
+        EXPECT_EQ(reader.Error(), "");
+        return content;
     }
 
     TApplication application;
@@ -319,15 +315,10 @@ TEST_F(FrameworkTest, ExceptionLeavingAHandlerIsShownAndTheWindowGoesOn)
     form->Show();
     SetFocus(window);
     ASSERT_EQ(GetFocus(), window);
-    auto reader = std::async(std::launch::async, [] {
-        // A loaded machine can be slow to show the box; the main thread waits in it until it is closed.
-            HWND box = automation::WaitForWindow(automation::MessageBoxQuery().InThisProcess(), 60000);
-        automation::MessageBoxContent content = automation::ReadMessageBox(box);
-        automation::CloseDialog(box, IDOK);
-        return content;
-    });
+    automation::MessageBoxContent content;
+    automation::DialogAnswer reader = automation::ReadAndCloseMessageBox(content);
     SendMessageA(window, WM_USER + 7, 0, 0);
-    const automation::MessageBoxContent content = reader.get();
+    EXPECT_EQ(reader.Error(), "");
     EXPECT_EQ(content.caption, "Framework Test");
     EXPECT_EQ(content.text, "File access denied.");
     EXPECT_TRUE(IsWindow(window));
@@ -339,17 +330,21 @@ TEST_F(FrameworkTest, ExceptionLeavingAHandlerIsShownAndTheWindowGoesOn)
 
 TEST_F(FrameworkTest, SilentAbortShowsNoBox)
 {
-    auto watcher = std::async(std::launch::async, [] {
-        return automation::WaitUntil(
-            [] { return automation::FindTopLevelWindow(automation::MessageBoxQuery().InThisProcess()) != nullptr; },
-            500);
-    });
+    bool shown = false;
+    // A box that wrongly shows is closed again, so that the test can fail.
+    automation::DialogAnswer watcher(
+        [&](HWND box) {
+            shown = true;
+            automation::CloseDialog(box);
+        },
+        500);
     try {
         throw EAbort();
     } catch (...) {
         application.HandleException(nullptr);
     }
-    EXPECT_FALSE(watcher.get());
+    watcher.Error();  // a time-out: no box came
+    EXPECT_FALSE(shown);
 }
 
 TEST_F(FrameworkTest, ForeignExceptionNamesItsClassAndModule)

@@ -15,6 +15,9 @@
 namespace automation {
 
 constexpr DWORD kDefaultTimeoutMs = 5000;
+// How long a dialog or message box is waited for, and waited on to close: a
+// loaded machine can be slow to show one.
+constexpr DWORD kDialogTimeoutMs = 60000;
 constexpr DWORD kPollIntervalMs = 20;
 
 // The class name of dialog boxes, message boxes and common dialogs included.
@@ -92,12 +95,12 @@ WindowQuery MessageBoxQuery();
 MessageBoxContent ReadMessageBox(HWND box);
 // Sends the dialog a WM_COMMAND with this command and waits until it is no
 // longer visible (its handle can outlive it for a while).
-void CloseDialog(HWND dialog, int command = IDOK, DWORD timeoutMs = kDefaultTimeoutMs);
+void CloseDialog(HWND dialog, int command = IDOK, DWORD timeoutMs = kDialogTimeoutMs);
 
 // Types fileName into an Open or Save dialog and presses OK. Raises when the
 // dialog stays up, naming the message box it put up if there is one.
 void AnswerFileDialog(HWND dialog, const std::string& fileName,
-                      DWORD timeoutMs = kDefaultTimeoutMs);
+                      DWORD timeoutMs = kDialogTimeoutMs);
 
 // Strings of a combo box with CBS_HASSTRINGS, read in UTF-16 and converted.
 std::vector<std::string> ComboItems(HWND combo);
@@ -112,7 +115,7 @@ struct FontAnswer {
 };
 // Makes the choices in a Font dialog and presses OK.
 void AnswerFontDialog(HWND dialog, const FontAnswer& answer,
-                      DWORD timeoutMs = kDefaultTimeoutMs);
+                      DWORD timeoutMs = kDialogTimeoutMs);
 
 // Input through SendInput; it goes to the foreground window.
 enum Modifier : unsigned { kNoModifier = 0, kShift = 1, kControl = 2, kAlt = 4 };

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "support/Automation.h"
+#include "support/DialogAnswer.h"
 #include "support/DialogHost.h"
 
 using namespace automation;
@@ -155,36 +156,13 @@ bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = kDefaul
     }
 }
 
-// Cancels every dialog of this process until none is left, so that a failed
-// answer cannot leave the main thread stuck in its modal call.
-void CancelOurDialogs() {
-    WaitUntil(
-        [] {
-            const std::vector<HWND> dialogs = FindTopLevelWindows(MessageBoxQuery().InThisProcess());
-            for (HWND dialog : dialogs) {
-                PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-            }
-            return dialogs.empty();
-        },
-        10000);
-}
-
 // Runs answer on a second thread while this thread makes the modal call, and
 // fails the test with the answering thread's error, if it had one.
 template <typename Modal>
 auto AnswerWhile(const std::function<void()>& answer, Modal modal) -> decltype(modal()) {
-    std::string failure;
-    JoinedThread helper([&] {
-        try {
-            answer();
-        } catch (const AutomationError& error) {
-            failure = error.what();
-            CancelOurDialogs();
-        }
-    });
+    DialogAnswer helper = DialogAnswer::Running(answer);
     auto result = modal();
-    helper.Join();
-    EXPECT_EQ(failure, "") << "the answering thread failed";
+    EXPECT_EQ(helper.Error(), "") << "the answering thread failed";
     return result;
 }
 
