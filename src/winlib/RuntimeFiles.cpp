@@ -11,8 +11,6 @@ namespace winlib {
 
 namespace {
 
-constexpr char EndOfData = '\x1A';
-
 // The largest transfer one ReadFile/WriteFile call takes.
 constexpr size_t MaxChunk = (std::numeric_limits<DWORD>::max)();
 
@@ -192,57 +190,27 @@ void TextFileReader::RequireOpen() const
 void TextFileReader::Reset(const std::string& name)
 {
     file_ = OpenOrRaise(name, GENERIC_READ, OPEN_EXISTING);
-    pos_ = end_ = 0;
-    endOfFile_ = false;
+    lines_.emplace([this] { return NextBlock(); });
 }
 
-// Makes at least one unread byte available; false at the end of the file.
-bool TextFileReader::Fill()
+std::string_view TextFileReader::NextBlock()
 {
-    if (pos_ < end_)
-        return true;
-    if (endOfFile_)
-        return false;
     DWORD got = 0;
     if (!ReadFile(file_.Get(), block_.data(), static_cast<DWORD>(block_.size()), &got, nullptr))
         RaiseLastInOutError();
-    pos_ = 0;
-    end_ = got;
-    endOfFile_ = got == 0;
-    return !endOfFile_;
+    return std::string_view(block_.data(), got);
 }
 
 bool TextFileReader::Eof()
 {
     RequireOpen();
-    return !Fill() || block_[pos_] == EndOfData;
+    return lines_->AtEnd();
 }
 
 bool TextFileReader::ReadLine(std::string& line)
 {
-    line.clear();
-    if (Eof())
-        return false;
-    for (;;) {
-        const char* const begin = block_.data() + pos_;
-        const char* const end = block_.data() + end_;
-        const char* const stop = std::find_if(begin, end, [](char c) { return c == '\r' || c == EndOfData; });
-        line.append(begin, stop);
-        pos_ = static_cast<size_t>(stop - block_.data());
-        if (stop == end) {
-            if (!Fill())
-                return true;
-            continue;
-        }
-        // A 0x1A stays unread, so every later call sees the end of the data.
-        if (*stop == EndOfData)
-            return true;
-        ++pos_;
-        // The LF of a CR LF may start the next block.
-        if (Fill() && block_[pos_] == '\n')
-            ++pos_;
-        return true;
-    }
+    RequireOpen();
+    return lines_->ReadLine(line);
 }
 
 void TextFileReader::Close()

@@ -3,9 +3,12 @@
 // EInOutError with the Windows error code or one of the runtime's own codes.
 #pragma once
 
+#include "winlib/TextLines.h"
+
 #include <windows.h>
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -102,14 +105,12 @@ public:
     static constexpr size_t BlockSize = 64 * 1024;
 
 private:
-    bool Fill();
+    std::string_view NextBlock();
     void RequireOpen() const;
 
     FileHandle file_;
     std::vector<char> block_;
-    size_t pos_ = 0;
-    size_t end_ = 0;
-    bool endOfFile_ = false;
+    std::optional<LineSplitter> lines_;
 };
 
 // A file of single bytes: read and written unchanged.

@@ -1,12 +1,16 @@
-// Feeds arbitrary bytes to the line decoder as one line, and checks it against
-// a model that matches the accepted colour-code forms row by row, so that the
-// decoder is not compared with itself.
+// Reads arbitrary bytes as File, Load does: split into lines by the text
+// file reader's line rules, fed in blocks of changing size, then each line
+// decoded. Both steps are checked against models of their own (the line ends
+// CR, CR LF and the end at 0x1A; the accepted colour-code forms row by row),
+// so that neither is compared with itself.
 #include "CodedText.h"
+#include "winlib/TextLines.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
 using namespace codedtext;
@@ -95,33 +99,71 @@ std::vector<StyledChar> Model(const std::uint8_t* data, std::size_t size, CharSt
     return out;
 }
 
+// The lines of a whole text by the rules: CR or CR LF ends a line, a lone LF
+// is data, the first 0x1A ends the text.
+std::vector<std::string> ModelLines(std::string_view text)
+{
+    text = text.substr(0, text.find('\x1A'));
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t cr = text.find('\r', start);
+        if (cr == std::string_view::npos) {
+            lines.emplace_back(text.substr(start));
+            break;
+        }
+        lines.emplace_back(text.substr(start, cr - start));
+        start = cr + 1 < text.size() && text[cr + 1] == '\n' ? cr + 2 : cr + 1;
+    }
+    return lines;
+}
+
+// The reader's lines of text, fed in blocks of 1 to 8 bytes by seed.
+std::vector<std::string> ReaderLines(std::string_view text, std::uint8_t seed)
+{
+    std::size_t at = 0, turn = 0;
+    winlib::LineSplitter splitter([&] {
+        const std::size_t size = 1 + (seed + 3 * turn++) % 8;
+        const std::string_view block = text.substr(at, size);
+        at += block.size();
+        return block;
+    });
+    std::vector<std::string> lines;
+    std::string line;
+    while (splitter.ReadLine(line))
+        lines.push_back(line);
+    Require(splitter.AtEnd());
+    return lines;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::string_view line(reinterpret_cast<const char*>(data), size);
-    const DecodedLine decoded = DecodeLine(DefaultPalette, line);
-    CharStyle endStyle;
-    Require(decoded.chars == Model(data, size, endStyle));
-    Require(decoded.endStyle == endStyle);
+    if (size == 0)
+        return 0;
+    const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
+    const std::vector<std::string> lines = ReaderLines(text, data[0]);
+    Require(lines == ModelLines(text));
 
-    // Decoded colours are all palette colours, so writing the characters
-    // again and decoding that must give them back. Bytes with a meaning of
-    // their own to the writer are left out.
-    std::vector<StyledChar> plain;
-    for (const StyledChar& c : decoded.chars)
-        if (c.ch != ParagraphBreak && c.ch != LineFeed && c.ch != NothingSelected)
-            plain.push_back(c);
-    const std::string coded = Encode(DefaultPalette, plain);
-    Require(DecodeLine(DefaultPalette, coded).chars == plain);
+    for (const std::string& line : lines) {
+        // Every line starts afresh: the model starts each at the line-start style.
+        const DecodedLine decoded = DecodeLine(DefaultPalette, line);
+        CharStyle endStyle;
+        Require(decoded.chars == Model(reinterpret_cast<const std::uint8_t*>(line.data()), line.size(), endStyle));
+        Require(decoded.endStyle == endStyle);
 
-    // Runs hold every character but NUL, in order.
-    std::string joined, expected;
-    for (const StyledRun& run : GroupRuns(decoded.chars))
-        joined += run.text;
-    for (const StyledChar& c : decoded.chars)
-        if (c.ch != '\0')
-            expected += c.ch;
-    Require(joined == expected);
+        // Decoded colours are all palette colours, so writing the characters
+        // again and decoding that must give them back. Bytes with a meaning
+        // of their own to the writer are left out.
+        Encoder encoder(DefaultPalette);
+        std::vector<StyledChar> plain;
+        for (const StyledChar& c : decoded.chars)
+            if (c.ch != ParagraphBreak && c.ch != LineFeed && c.ch != NothingSelected) {
+                plain.push_back(c);
+                encoder.Add(c);
+            }
+        Require(DecodeLine(DefaultPalette, encoder.Take()).chars == plain);
+    }
     return 0;
 }

@@ -1,12 +1,16 @@
 // Builds a document of palette-coloured characters and paragraph breaks from
-// the input, encodes it, splits the result into lines and decodes them: every
-// character must come back with its style, every break as a line end.
+// the input, encodes it as File, Save does, reads it back as File, Load does
+// (the text file reader's line rules, in blocks of changing size) and decodes
+// the lines: every character before the first 0x1A (where reading stops) must
+// come back with its style, and every break before it as a line end.
 #include "CodedText.h"
+#include "winlib/TextLines.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
 using namespace codedtext;
@@ -40,44 +44,52 @@ std::vector<StyledChar> Document(const std::uint8_t* data, std::size_t size)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::vector<StyledChar> document = Document(data, size);
+    if (size == 0)
+        return 0;
+    const std::uint8_t seed = data[0];
+    const std::vector<StyledChar> document = Document(data + 1, size - 1);
 
-    // Line by line, as a file writer takes it, gives the same text as at once.
     Encoder encoder(DefaultPalette);
     std::string coded;
-    std::size_t breaks = 0;
     for (const StyledChar& position : document) {
         if (encoder.Add(position)) {
-            ++breaks;
             const std::string line = encoder.Take();
             Require(line.size() >= 2 && line.compare(line.size() - 2, 2, "\r\n") == 0);
             coded += line;
         }
     }
     coded += encoder.Take();
-    Require(coded == Encode(DefaultPalette, document));
 
-    // Split by hand: a CR LF pair ends a line, nothing else does.
+    std::size_t at = 0, turn = 0;
+    winlib::LineSplitter splitter([&] {
+        const std::string_view block = std::string_view(coded).substr(at, 1 + (seed + 5 * turn++) % 8);
+        at += block.size();
+        return block;
+    });
     std::vector<StyledChar> decoded;
     std::size_t lines = 0;
     std::string line;
-    for (std::size_t i = 0; i <= coded.size(); ++i) {
-        if (i == coded.size() || (coded[i] == '\r' && i + 1 < coded.size() && coded[i + 1] == '\n')) {
-            const DecodedLine d = DecodeLine(DefaultPalette, line);
-            decoded.insert(decoded.end(), d.chars.begin(), d.chars.end());
-            ++lines;
-            line.clear();
-            ++i;
-        } else {
-            line += coded[i];
-        }
+    while (splitter.ReadLine(line)) {
+        const DecodedLine d = DecodeLine(DefaultPalette, line);
+        decoded.insert(decoded.end(), d.chars.begin(), d.chars.end());
+        ++lines;
     }
-    Require(lines == breaks + 1);
 
+    // Reading stops at the first 0x1A, whatever line it stands in.
     std::vector<StyledChar> expected;
-    for (const StyledChar& c : document)
-        if (c.ch != ParagraphBreak && c.ch != LineFeed && c.ch != NothingSelected)
+    std::size_t breaks = 0;
+    for (const StyledChar& c : document) {
+        if (c.ch == '\x1A')
+            break;
+        if (c.ch == ParagraphBreak)
+            ++breaks;
+        else if (c.ch != LineFeed && c.ch != NothingSelected)
             expected.push_back(c);
+    }
     Require(decoded == expected);
+    // One line per break, and one more for what follows the last one.
+    const std::string_view read = std::string_view(coded).substr(0, coded.find('\x1A'));
+    const bool endsInBreak = read.size() >= 2 && read.compare(read.size() - 2, 2, "\r\n") == 0;
+    Require(lines == breaks + (read.empty() || endsInBreak ? 0 : 1));
     return 0;
 }

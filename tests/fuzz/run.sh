@@ -34,7 +34,7 @@ for target in "${targets[@]}"; do
     echo "fuzz: building $target"
     "$cxx" -std=c++17 -g -O1 -Wall -Wextra \
         -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-        -I"$root/src" "$root/tests/fuzz/$target.cpp" "$root/src/CodedText.cpp" \
+        -I"$root/src" "$root/tests/fuzz/$target.cpp" "$root/src/CodedText.cpp" "$root/src/winlib/TextLines.cpp" \
         -o "$out/$target"
 done
 
