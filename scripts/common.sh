@@ -69,3 +69,40 @@ vexil_stop_display() {
     wait "$vexil_display_pid" 2>/dev/null || true
     vexil_display_pid=""
 }
+
+# vexil_run_isolated NAME DIR COMMAND...
+# Runs COMMAND in DIR on a virtual display of its own (of size VEXIL_SCREEN,
+# default 1280x1024x24) and in a Wine prefix
+# and server of its own (build/test-runs/NAME-PID, removed afterwards), so
+# that nothing else running (scripts/run.sh, a test run) can take its
+# windows, clipboard or transfer file. Returns the command's status.
+vexil_run_isolated() {
+    local name="$1" dir="$2" status=0
+    shift 2
+    vexil_remove_stale_prefixes
+    vexil_start_display "${VEXIL_SCREEN:-1280x1024x24}" || return 1
+    (
+        # shellcheck source=wine-env.sh
+        source "$vexil_root/scripts/wine-env.sh" --private "$vexil_root/build/test-runs/$name-$$" || exit 1
+        cd "$dir" || exit 1
+        "$@" || status=$?
+        vexil_wine_end
+        exit "$status"
+    ) || status=$?
+    rm -rf "$vexil_root/build/test-runs/$name-$$"
+    vexil_stop_display
+    return "$status"
+}
+
+# Private prefixes of earlier runs that were killed before they could remove
+# them (their names end in the process id of the run).
+vexil_remove_stale_prefixes() {
+    local dir pid
+    for dir in "$vexil_root"/build/test-runs/*-*; do
+        [ -d "$dir" ] || continue
+        pid="${dir##*-}"
+        kill -0 "$pid" 2>/dev/null && continue
+        WINEPREFIX="$dir" timeout 30 wineserver -k 2>/dev/null || true
+        rm -rf "$dir"
+    done
+}

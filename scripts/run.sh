@@ -13,10 +13,11 @@ if [ -z "${DISPLAY:-}" ]; then
     exit 1
 fi
 
+# shellcheck source=common.sh
+source scripts/common.sh
 scripts/install-deps.sh
-cmake -S . -B build/i686 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo --no-warn-unused-cli >/dev/null
-cmake --build build/i686 --target vexil -j "$(nproc 2>/dev/null || echo 2)"
+vexil_configure build/i686 mingw-i686.cmake
+vexil_build build/i686 vexil
 
 # shellcheck source=wine-env.sh
 source scripts/wine-env.sh

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes a picture of the editor without a display: builds build/i686, starts
-# vexil.exe under Xvfb inside a Wine desktop (which draws the window frames),
+# vexil.exe on a virtual display of its own (Xvfb), in a Wine prefix of its
+# own, inside a Wine desktop (which draws the window frames),
 # waits for its main window, optionally drives it to a state, saves a PNG of
 # the screen and closes the program.
 #
@@ -34,7 +35,7 @@ usage() {
 }
 
 if [ "${1:-}" = "--inside" ]; then
-    # Second half: runs under xvfb-run with the arguments already checked.
+    # Second half: runs on the private display and prefix, the arguments checked.
     out="$2"
     driver="$3"
     bin="$root/build/i686/bin"
@@ -106,10 +107,11 @@ esac
 mkdir -p "$(dirname "$out")"
 
 cd "$root"
+# shellcheck source=common.sh
+source scripts/common.sh
 scripts/install-deps.sh
-cmake -S . -B build/i686 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXIL_TESTS=ON --no-warn-unused-cli >/dev/null
-cmake --build build/i686 --target vexil automate -j "$(nproc 2>/dev/null || echo 2)"
+vexil_configure build/i686 mingw-i686.cmake -DVEXIL_TESTS=ON
+vexil_build build/i686 vexil automate
 
-exec xvfb-run -a -s "-screen 0 ${desktop_size}x24" \
+VEXIL_SCREEN="${desktop_size}x24" vexil_run_isolated shot "$root" \
     bash "$root/scripts/screenshot.sh" --inside "$out" "$driver"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds build/i686 and runs the resource soak under Xvfb in the build's Wine
-# prefix: ROUNDS rounds (default 1000, about 8 minutes) of New, typing,
+# Builds build/i686 and runs the resource soak on a virtual display and in a
+# Wine prefix of its own: ROUNDS rounds (default 1000, about 8 minutes) of New, typing,
 # painting, Save, Load, Copy, Cut, Paste, About, Help and the Font dialog on
 # one running vexil.exe, with the program's GDI objects, windows, handles and
 # memory printed after a warm-up round, every 100 rounds and at the end. Exits
@@ -12,9 +12,10 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 
+# shellcheck source=common.sh
+source scripts/common.sh
 scripts/install-deps.sh
-cmake -S . -B build/i686 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
-cmake --build build/i686 --target soak vexil -j "$(nproc 2>/dev/null || echo 2)" >/dev/null
+vexil_configure build/i686 mingw-i686.cmake -DVEXIL_TESTS=ON
+vexil_build build/i686 soak vexil >/dev/null
 
-cd build/i686/bin
-xvfb-run -a -s "-screen 0 1280x1024x24" bash "$root/scripts/wine-env.sh" wine ./soak.exe "${1:-1000}"
+vexil_run_isolated soak build/i686/bin wine ./soak.exe "${1:-1000}"

@@ -51,18 +51,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Prefixes of earlier runs that were killed before they could clean up.
-remove_stale_prefixes() {
-    local dir pid
-    for dir in build/test-runs/run-*; do
-        [ -d "$dir" ] || continue
-        pid="${dir##*-}"
-        kill -0 "$pid" 2>/dev/null && continue
-        WINEPREFIX="$root/$dir" timeout 30 wineserver -k 2>/dev/null || true
-        rm -rf "$dir"
-    done
-}
-
 echo "== Dependencies"
 if ! scripts/install-deps.sh; then
     record "install dependencies" 1 no-time
@@ -86,7 +74,7 @@ else
     begin
     log="build/i686/ctest.log"
     rm -f "$log"
-    remove_stale_prefixes
+    vexil_remove_stale_prefixes
     prepared=0
     if vexil_start_display "$screen"; then
         run_prefix="$root/build/test-runs/run-$$"
