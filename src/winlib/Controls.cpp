@@ -786,6 +786,12 @@ void TWinControl::WMMouseMove(TMessage& message)
 void TWinControl::WMSetFocus(TMessage& message)
 {
     DefaultHandler(message);
+    // The form keeps the control that had the focus last, to give it back.
+    TWinControl* top = this;
+    while (top->parent_ != nullptr)
+        top = top->parent_;
+    if (top != this && handle_ != nullptr)
+        top->Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(handle_));
     if (OnEnter)
         OnEnter(this);
 }

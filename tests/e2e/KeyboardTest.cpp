@@ -49,6 +49,25 @@ void ExpectTypedIntoEditor(Vexil& app, const std::string& step, const std::strin
         << "\"; the focus is on " << Describe(FocusOf(app));
 }
 
+// A window of the test's own, standing for another program the user turns to.
+class OtherProgram {
+public:
+    OtherProgram()
+        : window_(CreateWindowExA(0, "STATIC", "another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 600, 500, 200,
+                                  100, nullptr, nullptr, nullptr, nullptr)) {
+        if (window_ == nullptr) {
+            throw automation::AutomationError("no window for another program");
+        }
+    }
+    ~OtherProgram() { DestroyWindow(window_); }
+    OtherProgram(const OtherProgram&) = delete;
+    OtherProgram& operator=(const OtherProgram&) = delete;
+    HWND Window() const { return window_; }
+
+private:
+    HWND window_;
+};
+
 }  // namespace
 
 TEST(Keyboard, EscapeInTheEditorKeepsTheProgramAndTheText) {
@@ -63,6 +82,66 @@ TEST(Keyboard, EscapeInTheEditorKeepsTheProgramAndTheText) {
     ExpectTypedIntoEditor(app, "Esc", "\nd", "abc\r\nd");
 }
 
+// After each box, dialog or other window, the next keys go where they went
+// before it: into the editor, without a click.
+TEST(Keyboard, TypingGoesOnInTheEditorAfterEachBoxAndDialog) {
+    Vexil app;
+    OtherProgram other;
+    const struct Step {
+        const char* name;
+        std::function<void()> run;
+    } steps[] = {
+        {"About, Enter",
+         [&] {
+             app.Menu("a");
+             automation::WaitForWindow(automation::WindowQuery().WithCaption("About").InProcess(app.Process().Id()));
+             PressKey(VK_RETURN);
+         }},
+        {"File, Save confirmed", [&] { app.SaveBytes(); }},
+        {"File, Save cancelled", [&] {
+             app.Menu("fs");
+             automation::CloseDialog(app.WaitForDialog(), IDCANCEL);
+         }},
+        {"File, Load cancelled", [&] {
+             app.Menu("fl");
+             automation::CloseDialog(app.WaitForDialog(), IDCANCEL);
+         }},
+        {"Help, then its window closed", [&] {
+             app.Menu("h");
+             HWND help = automation::WaitForWindow(
+                 automation::WindowQuery().WithCaption("Vexil Help").InProcess(app.Process().Id()));
+             PostMessageA(help, WM_CLOSE, 0, 0);
+             automation::WaitForWindowHidden(help);
+         }},
+        {"another program and back by the main window", [&] {
+             automation::BringToFront(other.Window());
+             automation::BringToFront(app.Main());
+         }},
+        {"another program and back by the taskbar button", [&] {
+             automation::BringToFront(other.Window());
+             // What a press on the button does: the taskbar's window is the
+             // application's, which the main window is owned by.
+             SetForegroundWindow(GetWindow(app.Main(), GW_OWNER));
+         }},
+    };
+    app.FileNew();
+    // A paragraph break first: the walk of File, Save then ends past the
+    // text and leaves the caret at its end, not its last character selected.
+    std::string text = "\r\n";
+    ExpectTypedIntoEditor(app, "File, New", "\n", text);
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.run();
+        ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == app.Main() && IsWindowEnabled(app.Main()); }))
+            << "the main window is not in front again";
+        text += "x";
+        ExpectTypedIntoEditor(app, step.name, "x", text);
+        if (app.Text() != text) {
+            return;
+        }
+    }
+}
+
 TEST(Keyboard, TabAwayAndBackKeepsTheSelectionAndTheText) {
     Vexil app;
     app.FileNew();
@@ -73,4 +152,28 @@ TEST(Keyboard, TabAwayAndBackKeepsTheSelectionAndTheText) {
     ASSERT_EQ(FocusAfter(app, VK_TAB, automation::kShift), app.Editor());
     EXPECT_EQ(app.Selection(), std::make_pair(1, 2)) << "coming back changed the selection";
     ExpectTypedIntoEditor(app, "Tab, Shift+Tab", "c", "ac");
+}
+
+// The caption's minimise button sends the program behind its taskbar button
+// (the application's window), leaving no window of its own on the desktop;
+// restoring it from there brings the main window back with the focus where
+// it was.
+TEST(Keyboard, MinimiseAndRestoreGoThroughTheTaskbarWindowAndKeepTheFocus) {
+    Vexil app;
+    app.FileNew();
+    ExpectTypedIntoEditor(app, "File, New", "ab", "ab");
+    HWND taskbarWindow = GetWindow(app.Main(), GW_OWNER);
+    ASSERT_NE(taskbarWindow, nullptr);
+    PostMessageA(app.Main(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(WaitUntil([&] { return IsIconic(taskbarWindow) != FALSE; })) << "the taskbar window stays up";
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(app.Main()); })) << "the minimised main window still shows";
+
+    // What a press on the taskbar button does.
+    PostMessageA(taskbarWindow, WM_SYSCOMMAND, SC_RESTORE, 0);
+    SetForegroundWindow(taskbarWindow);
+    EXPECT_TRUE(WaitUntil([&] {
+        return IsWindowVisible(app.Main()) && !IsIconic(app.Main()) && !IsIconic(taskbarWindow) &&
+               GetForegroundWindow() == app.Main();
+    })) << "the main window did not come back in front";
+    ExpectTypedIntoEditor(app, "restore", "c", "abc");
 }
