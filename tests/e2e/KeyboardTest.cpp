@@ -49,6 +49,18 @@ void ExpectTypedIntoEditor(Vexil& app, const std::string& step, const std::strin
         << "\"; the focus is on " << Describe(FocusOf(app));
 }
 
+// Presses Tab until the focus is on the window; false when it never gets there.
+bool TabTo(Vexil& app, HWND window) {
+    for (int i = 0; i < 10 && FocusOf(app) != window; ++i) {
+        FocusAfter(app, VK_TAB);
+    }
+    return FocusOf(app) == window;
+}
+
+HWND Control(Vexil& app, const char* className, const char* caption) {
+    return e2e::ChildWithCaption(app.PaletteBar(), className, caption);
+}
+
 // A window of the test's own, standing for another program the user turns to.
 class OtherProgram {
 public:
@@ -152,6 +164,63 @@ TEST(Keyboard, TabAwayAndBackKeepsTheSelectionAndTheText) {
     ASSERT_EQ(FocusAfter(app, VK_TAB, automation::kShift), app.Editor());
     EXPECT_EQ(app.Selection(), std::make_pair(1, 2)) << "coming back changed the selection";
     ExpectTypedIntoEditor(app, "Tab, Shift+Tab", "c", "ac");
+}
+
+// Tab and Shift+Tab walk the form's tab order, meeting the radio group once
+// at its checked button, without changing the mode; the arrow keys move
+// within the radio group and never into a swatch, the label or a panel.
+// The focus starts on the first control that can take it.
+TEST(Keyboard, TabWalksTheFormBothWaysAndArrowsStayInTheirGroup) {
+    Vexil app;
+    HWND font = Control(app, "TButton", "Font");
+    // At start-up the editor is disabled: the first stop after it has the focus.
+    EXPECT_TRUE(WaitUntil([&] { return FocusOf(app) == font; })) << "the focus is on " << Describe(FocusOf(app));
+    app.FileNew();
+    ASSERT_EQ(FocusOf(app), app.Editor());
+    HWND bold = Control(app, "TCheckBox", "Bold");
+    HWND underline = Control(app, "TCheckBox", "Underline");
+    HWND cutPaste = Control(app, "TRadioButton", "Cut/Paste Mode");
+    HWND coloring = Control(app, "TRadioButton", "Coloring Mode");
+    HWND filter = Control(app, "TCheckBox", "Junk filter");
+    const std::vector<HWND> order = {font, bold, underline, coloring, filter, app.List(), app.Editor()};
+    for (const bool backwards : {false, true}) {
+        SCOPED_TRACE(backwards ? "Shift+Tab" : "Tab");
+        for (size_t i = 0; i < order.size(); ++i) {
+            const HWND expected = backwards ? (i + 1 < order.size() ? order[order.size() - 2 - i] : app.Editor())
+                                            : order[i];
+            const HWND focus = FocusAfter(app, VK_TAB, backwards ? automation::kShift : automation::kNoModifier);
+            ASSERT_EQ(focus, expected) << "step " << i + 1 << ": " << Describe(focus) << ", not " << Describe(expected);
+        }
+    }
+    EXPECT_EQ(e2e::Send(coloring, BM_GETCHECK), BST_CHECKED) << "tabbing changed the editing mode";
+    EXPECT_EQ(e2e::Send(cutPaste, BM_GETCHECK), BST_UNCHECKED);
+    EXPECT_EQ(app.Text(), "") << "a Tab went into the text";
+
+    // Every arrow from every other stop in the palette bar.
+    for (const HWND stop : {font, bold, underline, filter}) {
+        for (const WORD arrow : {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN}) {
+            ASSERT_TRUE(TabTo(app, stop)) << "Tab never reaches " << Describe(stop) << "; the focus is on "
+                                          << Describe(FocusOf(app));
+            const HWND focus = FocusAfter(app, arrow);
+            const std::string kind = automation::ClassOf(focus);
+            EXPECT_TRUE(GetParent(focus) == app.PaletteBar() &&
+                        (kind == "TButton" || kind == "TCheckBox" || kind == "TRadioButton"))
+                << "arrow " << arrow << " from " << Describe(stop) << " went to " << Describe(focus);
+            EXPECT_EQ(e2e::Send(coloring, BM_GETCHECK), BST_CHECKED)
+                << "arrow " << arrow << " from " << Describe(stop) << " changed the mode";
+        }
+    }
+    // In the group the arrows move and check, as in any dialog, and the
+    // checked button becomes the group's stop.
+    ASSERT_TRUE(TabTo(app, coloring));
+    EXPECT_EQ(e2e::Send(coloring, BM_GETCHECK), BST_CHECKED);
+    ASSERT_EQ(FocusAfter(app, VK_RIGHT), cutPaste);
+    EXPECT_EQ(e2e::Send(cutPaste, BM_GETCHECK), BST_CHECKED);
+    EXPECT_EQ(e2e::Send(coloring, BM_GETCHECK), BST_UNCHECKED);
+    ASSERT_EQ(FocusAfter(app, VK_TAB), filter);
+    EXPECT_EQ(FocusAfter(app, VK_TAB, automation::kShift), cutPaste);
+    EXPECT_EQ(FocusAfter(app, VK_LEFT), coloring);
+    EXPECT_EQ(e2e::Send(coloring, BM_GETCHECK), BST_CHECKED);
 }
 
 // The caption's minimise button sends the program behind its taskbar button
