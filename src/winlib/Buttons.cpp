@@ -247,7 +247,7 @@ void TCheckBox::CNCommand(TMessage& message)
 TRadioButton::TRadioButton(TComponent* owner) : TWinControl(owner)
 {
     SetBounds(0, 0, 113, 17);
-    SetTabStop(true);
+    SetTabStop(false);
     SetParentColor(true);
     OnMessage(CN_COMMAND, &TRadioButton::CNCommand);
     OnMessage(BM_SETCHECK, &TRadioButton::BMSetCheck);
@@ -262,6 +262,8 @@ void TRadioButton::CreateParams(TCreateParams& params)
     // Automatic, so that the arrow keys of the dialog manager check it too.
     params.Style |= BS_AUTORADIOBUTTON;
 }
+
+bool TRadioButton::StartsGroup() const { return dynamic_cast<TRadioButton*>(PreviousInTabOrder()) == nullptr; }
 
 void TRadioButton::CreateWnd()
 {
@@ -293,6 +295,7 @@ void TRadioButton::SetChecked(bool value)
         settingFromCode_ = false;
     }
     checked_ = value;
+    SetTabStop(value);
     if (value)
         UncheckSiblings();
 }
@@ -314,6 +317,7 @@ void TRadioButton::BMSetCheck(TMessage& message)
     const bool wasChecked = checked_;
     DefaultHandler(message);
     checked_ = message.WParam == BST_CHECKED;
+    SetTabStop(checked_);
     if (checked_ && !wasChecked && !settingFromCode_)
         checkedByWindow_ = true;
 }

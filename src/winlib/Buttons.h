@@ -110,6 +110,10 @@ private:
 // A radio button, exclusive with the radio buttons of the same parent:
 // checking one, by the user or from code, unchecks the others.
 //
+// Radio buttons that follow each other in their parent's tab order form one
+// group for the dialog keys: the arrow keys move and check within it, and
+// its one tab stop is the checked button, so that Tab never checks one.
+//
 // OnClick runs when the user's action checks the button; as with the check
 // box, setting Checked from code does not run it.
 class TRadioButton : public TWinControl {
@@ -123,6 +127,7 @@ public:
 
 protected:
     void CreateParams(TCreateParams& params) override;
+    bool StartsGroup() const override;
     void CreateWnd() override;
     void DestroyWnd() override;
     void CNCommand(TMessage& message);

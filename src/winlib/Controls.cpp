@@ -356,12 +356,31 @@ void TWinControl::CreateHandle()
     }
     creatingWindow_ = false;
 
-    std::vector<TWinControl*> children = controls_;
-    std::stable_sort(children.begin(), children.end(),
-                     [](TWinControl* a, TWinControl* b) { return a->tabOrder_ < b->tabOrder_; });
+    // Each new window goes behind its siblings: made in tab order, they
+    // stand in it for the dialog keys.
+    const std::vector<TWinControl*> children = TabList();
     AlignControls();
     for (TWinControl* child : children)
         child->CreateHandle();
+}
+
+std::vector<TWinControl*> TWinControl::TabList() const
+{
+    std::vector<TWinControl*> list = controls_;
+    const auto painted = std::stable_partition(list.begin(), list.end(),
+                                               [](const TWinControl* control) { return control->HasTabOrder(); });
+    std::stable_sort(list.begin(), painted,
+                     [](const TWinControl* a, const TWinControl* b) { return a->tabOrder_ < b->tabOrder_; });
+    return list;
+}
+
+TWinControl* TWinControl::PreviousInTabOrder() const
+{
+    if (parent_ == nullptr || !HasTabOrder())
+        return nullptr;
+    const std::vector<TWinControl*> list = parent_->TabList();
+    const auto self = std::find(list.begin(), list.end(), this);
+    return self == list.begin() || self == list.end() ? nullptr : *(self - 1);
 }
 
 void TWinControl::CreateParams(TCreateParams& params)
@@ -370,6 +389,8 @@ void TWinControl::CreateParams(TCreateParams& params)
     params.Style = WS_CHILD | WS_CLIPSIBLINGS;
     if (tabStop_)
         params.Style |= WS_TABSTOP;
+    if (StartsGroup())
+        params.Style |= WS_GROUP;
     if (!Enabled())
         params.Style |= WS_DISABLED;
     if (Visible())
@@ -786,6 +807,12 @@ void TWinControl::WMMouseMove(TMessage& message)
 void TWinControl::WMSetFocus(TMessage& message)
 {
     DefaultHandler(message);
+    // The form keeps the control that had the focus last, to give it back.
+    TWinControl* top = this;
+    while (top->parent_ != nullptr)
+        top = top->parent_;
+    if (top != this && handle_ != nullptr)
+        top->Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(handle_));
     if (OnEnter)
         OnEnter(this);
 }

@@ -177,6 +177,9 @@ public:
     void SetTabStop(bool value);
     int TabOrder() const { return tabOrder_; }
     void SetTabOrder(int value) { tabOrder_ = value; }
+    // The children in tab order, which is also the order of their windows
+    // (the order the dialog keys walk); those that never take the focus last.
+    std::vector<TWinControl*> TabList() const;
     bool Ctl3D = true;
 
     bool Focused() const;
@@ -200,6 +203,8 @@ public:
 
     // Whether Enter in the form presses this control (a default button).
     virtual bool IsDefault() const { return false; }
+    // False for controls that only paint and never take the focus.
+    virtual bool HasTabOrder() const { return true; }
 
     // The control bound to a window of ours, or null.
     static TWinControl* FromHandle(HWND window);
@@ -208,6 +213,11 @@ public:
 
 protected:
     virtual void CreateParams(TCreateParams& params);
+    // Whether the window starts a group for the arrow keys of the dialog
+    // keys; the group runs to the next window that starts one.
+    virtual bool StartsGroup() const { return true; }
+    // The control before this one in its parent's tab order, or null.
+    TWinControl* PreviousInTabOrder() const;
     // Makes the window of a class built on a system class: the class is
     // registered from the system class's information, and what no handler
     // takes goes to the system class's procedure.
@@ -285,6 +295,15 @@ protected:
     virtual void Paint(HDC dc, const RECT& clientRect);
     void WMPaint(TMessage& message);
     void WMEraseBkgnd(TMessage& message);
+};
+
+// A control that only paints itself and takes mouse presses (a shape, a
+// label, a picture): never a stop of Tab or of the arrow keys.
+class TGraphicControl : public TCustomControl {
+public:
+    using TCustomControl::TCustomControl;
+    const char* ClassName() const override { return "TGraphicControl"; }
+    bool HasTabOrder() const override { return false; }
 };
 
 // Holds off a window's painting while bulk work runs and has it painted

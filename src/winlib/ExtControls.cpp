@@ -138,7 +138,7 @@ void TPanel::Paint(HDC dc, const RECT& clientRect)
 
 // ----------------------------------------------------------------- TShape
 
-TShape::TShape(TComponent* owner) : TCustomControl(owner)
+TShape::TShape(TComponent* owner) : TGraphicControl(owner)
 {
     SetBounds(0, 0, 65, 65);
     SetParentColor(true);
@@ -169,7 +169,7 @@ void TShape::Paint(HDC dc, const RECT& clientRect)
 
 // ----------------------------------------------------------------- TLabel
 
-TLabel::TLabel(TComponent* owner) : TCustomControl(owner)
+TLabel::TLabel(TComponent* owner) : TGraphicControl(owner)
 {
     SetBounds(0, 0, 65, 17);
     SetParentColor(true);
@@ -266,7 +266,7 @@ void TLabel::Paint(HDC dc, const RECT& clientRect)
 
 // ----------------------------------------------------------------- TImage
 
-TImage::TImage(TComponent* owner) : TCustomControl(owner)
+TImage::TImage(TComponent* owner) : TGraphicControl(owner)
 {
     SetBounds(0, 0, 105, 105);
     SetParentColor(true);

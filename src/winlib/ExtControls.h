@@ -60,7 +60,7 @@ void DrawBevel(HDC dc, RECT& rect, TPanelBevel bevel, int width);
 enum TShapeType { stRectangle };
 
 // A rectangle filled with its brush and outlined with its pen.
-class TShape : public TCustomControl {
+class TShape : public TGraphicControl {
 public:
     explicit TShape(TComponent* owner);
     ~TShape() override;
@@ -85,7 +85,7 @@ private:
 // One line of text in the label's own font. With AutoSize the label takes
 // the size of its text; opaque labels fill their background with Color,
 // transparent ones with the colour of their parent.
-class TLabel : public TCustomControl {
+class TLabel : public TGraphicControl {
 public:
     explicit TLabel(TComponent* owner);
     ~TLabel() override;
@@ -114,7 +114,7 @@ private:
 
 // A picture: a bitmap that the control owns, drawn at the top left corner or
 // stretched to fill the frame.
-class TImage : public TCustomControl {
+class TImage : public TGraphicControl {
 public:
     explicit TImage(TComponent* owner);
     ~TImage() override;

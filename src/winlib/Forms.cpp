@@ -22,8 +22,17 @@ const char* const ApplicationClassName = "TApplication";
 LRESULT CALLBACK ApplicationWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     // The application window stands for the program in the taskbar; closing
-    // it closes the main window.
-    if (msg == WM_CLOSE || (msg == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE)) {
+    // it closes the main window, minimising and restoring it take the
+    // program's windows with it.
+    const WPARAM command = wParam & 0xFFF0;
+    if (Application != nullptr && msg == WM_SYSCOMMAND && (command == SC_MINIMIZE || command == SC_RESTORE)) {
+        if (command == SC_MINIMIZE)
+            Application->Minimize();
+        else
+            Application->Restore();
+        return 0;
+    }
+    if (msg == WM_CLOSE || (msg == WM_SYSCOMMAND && command == SC_CLOSE)) {
         if (Application != nullptr && Application->MainForm() != nullptr) {
             try {
                 Application->MainForm()->Close();
@@ -33,7 +42,11 @@ LRESULT CALLBACK ApplicationWindowProc(HWND window, UINT msg, WPARAM wParam, LPA
         }
         return 0;
     }
-    return DefWindowProcA(window, msg, wParam, lParam);
+    const LRESULT result = DefWindowProcA(window, msg, wParam, lParam);
+    // It has nothing to type into: it hands the activation on.
+    if (msg == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE && !IsIconic(window) && Application != nullptr)
+        Application->ActivateLastWindow();
+    return result;
 }
 
 std::string ModuleBaseName()
@@ -90,23 +103,27 @@ private:
     std::vector<HWND> windows_;
 };
 
+// Whether the window can take the activation or the focus now.
+bool TakesInput(HWND window)
+{
+    return window != nullptr && IsWindow(window) && IsWindowVisible(window) && IsWindowEnabled(window);
+}
+
 }  // namespace
 
 namespace {
 
 // The program's error box: task-modal without an owner, so that it disables
 // every other window of the program. Closing it leaves no window of the
-// program active; the window and the control that were are made so again,
-// so that the user's keys go where they went before.
+// program active; the window that was is made so again, and its form gives
+// the focus back to the control that had it, so that the user's keys go
+// where they went before.
 void ShowErrorBox(const std::string& text, const std::string& caption) noexcept
 {
     HWND active = GetActiveWindow();
-    HWND focus = GetFocus();
     MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_ICONERROR | MB_OK | MB_TASKMODAL);
     if (active != nullptr && IsWindow(active))
         SetActiveWindow(active);
-    if (focus != nullptr && IsWindow(focus))
-        SetFocus(focus);
 }
 
 }  // namespace
@@ -150,9 +167,11 @@ TForm::TForm(TComponent* owner) : TWinControl(owner)
     OnMessage(WM_COMMAND, &TForm::WMCommandForm);
     OnMessage(WM_INITMENUPOPUP, &TForm::WMInitMenuPopup);
     OnMessage(WM_ACTIVATE, &TForm::WMActivate);
+    OnMessage(WM_SYSCOMMAND, &TForm::WMSysCommand);
     OnMessage(WM_ERASEBKGND, &TForm::WMEraseBkgnd);
     OnMessage(DM_GETDEFID, &TForm::DMGetDefId);
     OnMessage(CM_RELEASE, &TForm::CMRelease);
+    OnMessage(CM_FOCUSCHANGED, &TForm::CMFocusChanged);
 }
 
 TForm::~TForm()
@@ -370,13 +389,44 @@ void TForm::WMInitMenuPopup(TMessage& message)
 
 void TForm::WMActivate(TMessage& message)
 {
+    // The system puts the focus on the frame, where keys go nowhere: the
+    // form gives it to a control.
     DefaultHandler(message);
     if (LOWORD(message.WParam) != WA_INACTIVE) {
         if (Application != nullptr)
             Application->ActiveFormHandle = Handle();
-        if (ActiveControl != nullptr && ActiveControl->Enabled())
-            ActiveControl->SetFocus();
+        if (HIWORD(message.WParam) == 0)
+            RestoreFocus();
     }
+}
+
+void TForm::CMFocusChanged(TMessage& message) { focusedWindow_ = reinterpret_cast<HWND>(message.LParam); }
+
+// The control that had the focus when the form was left, else the one it
+// starts with, else the first that Tab reaches.
+void TForm::RestoreFocus()
+{
+    HWND form = Handle();
+    const auto canTake = [form](HWND window) { return TakesInput(window) && IsChild(form, window); };
+    HWND target = focusedWindow_;
+    if (!canTake(target) && ActiveControl != nullptr)
+        target = ActiveControl->Handle();
+    if (!canTake(target))
+        target = GetNextDlgTabItem(form, nullptr, FALSE);
+    if (canTake(target))
+        ::SetFocus(target);
+}
+
+void TForm::WMSysCommand(TMessage& message)
+{
+    // The main window goes behind the program's taskbar button rather than
+    // shrinking to a title bar of its own.
+    if ((message.WParam & 0xFFF0) == SC_MINIMIZE && Application != nullptr && Application->MainForm() == this) {
+        Application->Minimize();
+        message.Result = 0;
+        return;
+    }
+    DefaultHandler(message);
 }
 
 void TForm::WMEraseBkgnd(TMessage& message)
@@ -478,6 +528,32 @@ void TApplication::Run()
             throw EWin32Error::FromLastError();
         HandleMessage(msg);
     }
+}
+
+void TApplication::Minimize()
+{
+    if (handle_ == nullptr || IsIconic(handle_))
+        return;
+    ShowOwnedPopups(handle_, FALSE);
+    ShowWindow(handle_, SW_MINIMIZE);
+}
+
+void TApplication::Restore()
+{
+    if (handle_ == nullptr || !IsIconic(handle_))
+        return;
+    ShowWindow(handle_, SW_RESTORE);
+    ShowOwnedPopups(handle_, TRUE);
+    ActivateLastWindow();
+}
+
+void TApplication::ActivateLastWindow()
+{
+    HWND target = handle_ != nullptr ? GetLastActivePopup(handle_) : nullptr;
+    if (target == handle_ || !TakesInput(target))
+        target = mainForm_ != nullptr && mainForm_->HandleAllocated() ? mainForm_->Handle() : nullptr;
+    if (TakesInput(target))
+        SetActiveWindow(target);
 }
 
 void TApplication::HandleMessage(MSG& msg)

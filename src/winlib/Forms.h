@@ -51,6 +51,7 @@ public:
     void Release();
     bool Modal() const { return modal_; }
 
+    // The control that takes the focus when the form is first activated.
     TWinControl* ActiveControl = nullptr;
 
     TNotifyEvent OnCreate;
@@ -69,12 +70,19 @@ protected:
     void WMCommandForm(TMessage& message);
     void WMInitMenuPopup(TMessage& message);
     void WMActivate(TMessage& message);
+    void WMSysCommand(TMessage& message);
     void WMEraseBkgnd(TMessage& message);
     void DMGetDefId(TMessage& message);
     void CMRelease(TMessage& message);
+    void CMFocusChanged(TMessage& message);
 
 private:
     TCloseAction CloseQuery();
+    void RestoreFocus();
+
+    // The window of the control that had the focus last; not owned, and
+    // checked before use, as the control may have gone since.
+    HWND focusedWindow_ = nullptr;
 
     int clientWidth_ = 0;
     int clientHeight_ = 0;
@@ -107,6 +115,13 @@ public:
     }
     void Run();
     void ProcessMessages();
+    // The program's windows go behind its taskbar button, which is the
+    // application window, and come back from there.
+    void Minimize();
+    void Restore();
+    // Passes the activation that the application window got on to the
+    // program's window that was active last, or the main window.
+    void ActivateLastWindow();
     void Terminate();
     bool Terminated() const { return terminated_; }
     void FormDestroyed(TForm* form);

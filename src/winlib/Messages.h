@@ -20,6 +20,9 @@ constexpr UINT CM_TEXTCHANGED = CM_BASE + 3;
 constexpr UINT CM_ENABLEDCHANGED = CM_BASE + 4;
 // Posted to a form to destroy it once the handler that closed it has returned.
 constexpr UINT CM_RELEASE = CM_BASE + 5;
+// Sent to the top-level control when one of its controls has taken the
+// focus; lParam is that control's window.
+constexpr UINT CM_FOCUSCHANGED = CM_BASE + 6;
 
 // Parent notifications reflected to the child control that sent them.
 constexpr UINT CN_BASE = WM_APP + 0x2400;

@@ -246,7 +246,15 @@ void TCustomMemo::WMGetDlgCode(TMessage& message)
     const auto* msg = reinterpret_cast<const MSG*>(message.LParam);
     const bool keyMessage = msg != nullptr && (msg->message == WM_KEYDOWN || msg->message == WM_CHAR);
     const WPARAM key = keyMessage ? msg->wParam : 0;
-    LRESULT code = message.Result;
+    // Tabbing into the memo keeps its caret and selection: the form is not
+    // to select all its text.
+    LRESULT code = message.Result & ~static_cast<LRESULT>(DLGC_HASSETSEL);
+    // Esc belongs to the form, never to the text. An edit asked this way
+    // takes itself to be in a dialog and, given Esc, closes its parent.
+    if (key == VK_ESCAPE) {
+        message.Result = code & ~static_cast<LRESULT>(DLGC_WANTALLKEYS);
+        return;
+    }
     if (wantTabs_) {
         code |= DLGC_WANTTAB;
     } else {
