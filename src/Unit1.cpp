@@ -3,7 +3,6 @@
 #include "RtfText.h"
 #include "Unit2.h"
 #include "winlib/Clipboard.h"
-#include "winlib/FormLoader.h"
 #include "winlib/RuntimeFiles.h"
 #include "winlib/Synchronization.h"
 
@@ -28,103 +27,9 @@ constexpr DWORD StyleMask = CFM_BOLD | CFM_UNDERLINE | CFM_BACKCOLOR | CFM_COLOR
 static_assert(StyleMask == 0x44000005, "the style mask");
 static_assert(sizeof(CHARFORMAT2A) == 84, "CHARFORMAT2A as the rich edit control 2.0 takes it");
 
-void RegisterEditorClass()
-{
-    static const bool registered = [] {
-        FormLoader::RegisterClass("TRich2Edit", [](TComponent* owner) { return new TRich2Edit(owner); });
-        FormLoader::RegisterProperties([](TComponent& component, const FormProperty& property, FormLoader&) {
-            auto* edit = dynamic_cast<TCustomRich2Edit*>(&component);
-            if (edit == nullptr)
-                return false;
-            auto flag = [&] {
-                const std::string& value = IdentifierValue(property);
-                if (value != "True" && value != "False")
-                    throw EFormError(property.line, property.name + " is True or False");
-                return value == "True";
-            };
-            if (property.name == "HideSelection")
-                edit->SetHideSelection(flag());
-            else if (property.name == "HideScrollBars")
-                edit->SetHideScrollBars(flag());
-            else if (property.name == "PlainText")
-                edit->SetPlainText(flag());
-            else
-                return false;
-            return true;
-        });
-        return true;
-    }();
-    (void)registered;
-}
-
 }  // namespace
 
-TForm1::TForm1(TComponent* owner) : TForm(owner)
-{
-    RegisterEditorClass();
-    FormEvents events;
-    events.Add<TNotifyEvent>("FormCreate", [this](TComponent* s) { FormCreate(s); })
-        .Add<TNotifyEvent>("Panel1Resize", [this](TComponent* s) { Panel1Resize(s); })
-        .Add<TMouseEvent>("Shape1MouseDown",
-                          [this](TComponent* s, TMouseButton b, TShiftState sh, int x, int y) {
-                              Shape1MouseDown(s, b, sh, x, y);
-                          })
-        .Add<TMouseEvent>("RichEdit1MouseUp",
-                          [this](TComponent* s, TMouseButton b, TShiftState sh, int x, int y) {
-                              RichEdit1MouseUp(s, b, sh, x, y);
-                          })
-        .Add<TKeyEvent>("RichEdit1KeyDown",
-                        [this](TComponent* s, WORD& key, TShiftState sh) { RichEdit1KeyDown(s, key, sh); })
-        .Add<TNotifyEvent>("boldClick", [this](TComponent* s) { boldClick(s); })
-        .Add<TNotifyEvent>("underlineClick", [this](TComponent* s) { underlineClick(s); })
-        .Add<TNotifyEvent>("Button1Click", [this](TComponent* s) { Button1Click(s); })
-        .Add<TNotifyEvent>("CheckBox1Click", [this](TComponent* s) { CheckBox1Click(s); })
-        .Add<TNotifyEvent>("ListBox1Click", [this](TComponent* s) { ListBox1Click(s); })
-        .Add<TNotifyEvent>("New1Click", [this](TComponent* s) { New1Click(s); })
-        .Add<TNotifyEvent>("Load1Click", [this](TComponent* s) { Load1Click(s); })
-        .Add<TNotifyEvent>("Save1Click", [this](TComponent* s) { Save1Click(s); })
-        .Add<TNotifyEvent>("Exit1Click", [this](TComponent* s) { Exit1Click(s); })
-        .Add<TNotifyEvent>("Edit1Click", [this](TComponent* s) { Edit1Click(s); })
-        .Add<TNotifyEvent>("Undo1Click", [this](TComponent* s) { Undo1Click(s); })
-        .Add<TNotifyEvent>("Paste1Click", [this](TComponent* s) { Paste1Click(s); })
-        .Add<TNotifyEvent>("Copy1Click", [this](TComponent* s) { Copy1Click(s); })
-        .Add<TNotifyEvent>("Cut1Click", [this](TComponent* s) { Cut1Click(s); })
-        .Add<TNotifyEvent>("About1Click", [this](TComponent* s) { About1Click(s); })
-        .Add<TNotifyEvent>("Help1Click", [this](TComponent* s) { Help1Click(s); });
-    FormLoader(*this, events).LoadResource("TFORM1");
-
-    Panel1 = FindFormComponent<TPanel>(*this, "Panel1");
-    for (std::size_t i = 0; i < Shapes.size(); ++i)
-        Shapes[i] = FindFormComponent<TShape>(*this, "Shape" + std::to_string(i + 1));
-    Shape17 = Shapes[16];
-    Shape18 = Shapes[17];
-    Label1 = FindFormComponent<TLabel>(*this, "Label1");
-    Button1 = FindFormComponent<TButton>(*this, "Button1");
-    bold = FindFormComponent<TCheckBox>(*this, "bold");
-    underline = FindFormComponent<TCheckBox>(*this, "underline");
-    Cutpaste = FindFormComponent<TRadioButton>(*this, "Cutpaste");
-    Coloring = FindFormComponent<TRadioButton>(*this, "Coloring");
-    CheckBox1 = FindFormComponent<TCheckBox>(*this, "CheckBox1");
-    Panel2 = FindFormComponent<TPanel>(*this, "Panel2");
-    ListBox1 = FindFormComponent<TListBox>(*this, "ListBox1");
-    RichEdit1 = FindFormComponent<TRich2Edit>(*this, "RichEdit1");
-    MainMenu1 = FindFormComponent<TMainMenu>(*this, "MainMenu1");
-    File1 = FindFormComponent<TMenuItem>(*this, "File1");
-    New1 = FindFormComponent<TMenuItem>(*this, "New1");
-    Load1 = FindFormComponent<TMenuItem>(*this, "Load1");
-    Save1 = FindFormComponent<TMenuItem>(*this, "Save1");
-    Exit1 = FindFormComponent<TMenuItem>(*this, "Exit1");
-    Edit1 = FindFormComponent<TMenuItem>(*this, "Edit1");
-    Undo1 = FindFormComponent<TMenuItem>(*this, "Undo1");
-    Paste1 = FindFormComponent<TMenuItem>(*this, "Paste1");
-    Copy1 = FindFormComponent<TMenuItem>(*this, "Copy1");
-    Cut1 = FindFormComponent<TMenuItem>(*this, "Cut1");
-    About1 = FindFormComponent<TMenuItem>(*this, "About1");
-    Help1 = FindFormComponent<TMenuItem>(*this, "Help1");
-    OpenDialog1 = FindFormComponent<TOpenDialog>(*this, "OpenDialog1");
-    SaveDialog1 = FindFormComponent<TSaveDialog>(*this, "SaveDialog1");
-    FontDialog1 = FindFormComponent<TFontDialog>(*this, "FontDialog1");
-}
+TForm1::TForm1(TComponent* owner) : TForm(owner) { CreateComponents(); }
 
 // ------------------------------------------------------------------ engine
 

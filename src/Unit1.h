@@ -26,9 +26,9 @@ public:
     explicit TForm1(winlib::TComponent* owner);
     const char* ClassName() const override { return "TForm1"; }
 
-    // The components of the form description.
+    // The components, built by CreateComponents (Unit1Form.cpp).
     winlib::TPanel* Panel1;
-    std::array<winlib::TShape*, 18> Shapes;  // Shape1 .. Shape18 at 0 .. 17
+    std::array<winlib::TShape*, 16> Shapes;  // the palette swatches Shape1 .. Shape16 at 0 .. 15
     winlib::TShape* Shape17;
     winlib::TShape* Shape18;
     winlib::TLabel* Label1;
@@ -58,6 +58,17 @@ public:
     winlib::TSaveDialog* SaveDialog1;
     winlib::TFontDialog* FontDialog1;
 
+private:
+    // The form, area by area of the window.
+    void CreateComponents();
+    void CreatePaletteBar();
+    void CreateStyleControls();
+    void CreatePicker();
+    void CreateEditor();
+    void CreateMenu();
+    void CreateDialogs();
+
+public:
     // Filled from the swatches when the window is created.
     codedtext::Palette Palette{};
 

@@ -11,6 +11,7 @@ public:
     ~TAboutBox() override;
     const char* ClassName() const override { return "TAboutBox"; }
 
+    // The components, built by CreateComponents (Unit2Form.cpp).
     winlib::TPanel* Panel1;
     winlib::TImage* ProgramIcon;
     winlib::TLabel* ProductName;
@@ -19,6 +20,9 @@ public:
 
     void OKButtonClick(winlib::TComponent* Sender);
     void FormClose(winlib::TComponent* Sender, winlib::TCloseAction& Action);
+
+private:
+    void CreateComponents();
 };
 
 extern TAboutBox* AboutBox;
