@@ -44,14 +44,6 @@ void TComponent::DestroyComponents()
     }
 }
 
-TComponent* TComponent::FindComponent(const std::string& name) const
-{
-    for (TComponent* component : components_)
-        if (component->Name() == name)
-            return component;
-    return nullptr;
-}
-
 void TComponent::InsertComponent(TComponent* component) { components_.push_back(component); }
 
 void TComponent::RemoveComponent(TComponent* component)

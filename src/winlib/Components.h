@@ -38,7 +38,6 @@ public:
 
     std::size_t ComponentCount() const { return components_.size(); }
     TComponent* Component(std::size_t index) const { return components_.at(index); }
-    TComponent* FindComponent(const std::string& name) const;
 
     bool Destroying() const { return destroying_; }
 
