@@ -597,7 +597,11 @@ namespace {
 // step for all copies, so that none can hand on the text of another that
 // wrote the file in between. A copy that holds the lock much longer than any
 // transfer takes is not waited for.
-const char* const TransferLockName = "Vexil.TransferFile";
+// The transfer file is one for the whole machine, so the lock is named in
+// the namespace of the whole machine, and in the session's where that one is
+// refused.
+const std::initializer_list<const char*> TransferLockNames = {"Global\\Vexil.TransferFile",
+                                                               "Local\\Vexil.TransferFile"};
 constexpr DWORD TransferLockTimeoutMs = 10000;
 
 }  // namespace
@@ -606,7 +610,7 @@ bool TForm1::CopySelection()
 {
     const int length = RichEdit1->SelectionLength();
     const int start = RichEdit1->SelectionStart();
-    const NamedMutexLock lock(TransferLockName, TransferLockTimeoutMs);
+    const NamedMutexLock lock(TransferLockNames, TransferLockTimeoutMs);
     Savefile(TransferFile, start, length);
 
     ByteFile file;
@@ -652,7 +656,7 @@ void TForm1::Paste1Click(TComponent*)
     const std::string text = clipboard.Text();
     if (text.empty())
         return;
-    const NamedMutexLock lock(TransferLockName, TransferLockTimeoutMs);
+    const NamedMutexLock lock(TransferLockNames, TransferLockTimeoutMs);
     ByteFile file;
     file.Rewrite(TransferFile);
     file.Write(text.data(), text.size());
