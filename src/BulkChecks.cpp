@@ -475,11 +475,7 @@ void AlterRtf(std::function<void(Way, std::string&)> alteration)
     ForgetProfiles();
 }
 
-void SetChecks(bool on)
-{
-    ChecksOn() = on;
-    ForgetProfiles();
-}
+void SetChecks(bool on) { ChecksOn() = on; }
 
 void ForgetProfiles() { Profiles().clear(); }
 

@@ -99,7 +99,7 @@ enum class Way { Out, In };
 // control reads it; so a test plays a control that writes and reads RTF its
 // own way. Forgets every profile found.
 void AlterRtf(std::function<void(Way, std::string&)> alteration);
-// With the checks off every profile is Unchecked(). Forgets every profile.
+// With the checks off every profile is Unchecked().
 void SetChecks(bool on);
 // The next use of each font finds its profile anew.
 void ForgetProfiles();
