@@ -1,11 +1,14 @@
 // Times File, Load, File, Save, Edit, Copy and Edit, Paste of dense IRC art
 // in the real main window, beside the rich edit control's own RTF stream-in
 // and stream-out of the same content, which bound what any editor over the
-// control can do. Prints each time and each ratio to that bound.
+// control can do. Prints each time and each ratio to that bound, and what the
+// checks of the bulk paths cost: each operation again with the checks off,
+// and the probe that finds a font's profile.
 //
 //   vexil_bench [ROUNDS]    each figure is the median of ROUNDS runs (default 3)
 #include "Unit1.h"
 
+#include "BulkChecks.h"
 #include "support/ArtDocument.h"
 #include "winlib/Clipboard.h"
 #include "winlib/Forms.h"
@@ -20,6 +23,8 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 using namespace winlib;
@@ -48,25 +53,55 @@ void Settle()
     }
 }
 
-// The median of rounds runs of work, each after its own preparation.
-double Median(int rounds, const std::function<void()>& prepare, const std::function<void()>& work)
+double Once(const std::function<void()>& prepare, const std::function<void()>& work)
 {
-    std::vector<double> times;
-    for (int i = 0; i < rounds; ++i) {
-        prepare();
-        Settle();
-        const double start = Seconds();
-        work();
-        times.push_back(Seconds() - start);
-        Settle();
-    }
+    prepare();
+    Settle();
+    const double start = Seconds();
+    work();
+    const double took = Seconds() - start;
+    Settle();
+    return took;
+}
+
+double MedianOf(std::vector<double> times)
+{
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
 }
 
+// The median of rounds runs of work, each after its own preparation.
+double Median(int rounds, const std::function<void()>& prepare, const std::function<void()>& work)
+{
+    std::vector<double> times;
+    for (int i = 0; i < rounds; ++i)
+        times.push_back(Once(prepare, work));
+    return MedianOf(times);
+}
+
+// The medians of work with the checks on and off, the two taking turns so
+// that a change in the machine's load falls on both alike.
+std::pair<double, double> WithAndWithoutChecks(int rounds, const std::function<void()>& prepare,
+                                               const std::function<void()>& work)
+{
+    std::vector<double> on, off;
+    for (int i = 0; i < rounds; ++i) {
+        on.push_back(Once(prepare, work));
+        bulk::testing::SetChecks(false);
+        off.push_back(Once(prepare, work));
+        bulk::testing::SetChecks(true);
+    }
+    return {MedianOf(on), MedianOf(off)};
+}
+
+struct Times {
+    double load = 0, save = 0, copy = 0, paste = 0;
+};
+
 struct Figures {
     std::size_t bytes = 0;
-    double load = 0, save = 0, copy = 0, paste = 0, streamIn = 0, streamOut = 0, clipboard = 0;
+    Times checked, unchecked;
+    double streamIn = 0, streamOut = 0, clipboard = 0;
 };
 
 }  // namespace
@@ -100,16 +135,23 @@ int main(int argc, char** argv)
         Figures f;
         f.bytes = art.size();
 
-        f.load = Median(rounds, fresh, [&] { form->loadfile(input); });
-        f.save = Median(rounds, [] {}, [&] { form->Savefile(output, 0, wholeLength()); });
-        f.copy = Median(
-            rounds,
+        const auto measure = [&](double Times::*field, const std::function<void()>& prepare,
+                                 const std::function<void()>& work) {
+            std::tie(f.checked.*field, f.unchecked.*field) = WithAndWithoutChecks(rounds, prepare, work);
+        };
+        // The font's profile is found before anything is timed.
+        fresh();
+        (void)bulk::ProfileForSelection(edit.WindowHandle());
+        measure(&Times::load, fresh, [&] { form->loadfile(input); });
+        measure(&Times::save, [] {}, [&] { form->Savefile(output, 0, wholeLength()); });
+        measure(
+            &Times::copy,
             [&] {
                 edit.SetSelectionStart(0);
                 edit.SetSelectionLength(static_cast<int>(edit.UnicodeText().size()));
             },
             [&] { form->Copy1Click(nullptr); });
-        f.paste = Median(rounds, fresh, [&] { form->Paste1Click(nullptr); });
+        measure(&Times::paste, fresh, [&] { form->Paste1Click(nullptr); });
         // The platform's share of Copy: handing the same text to the clipboard.
         const std::string copied = TClipboard(form->Handle()).Text();
         f.clipboard = Median(rounds, [] {}, [&] { TClipboard(form->Handle()).SetText(copied); });
@@ -120,6 +162,9 @@ int main(int argc, char** argv)
         f.streamIn = Median(rounds, fresh, [&] { edit.StreamIn(SF_RTF, rtf); });
         all.push_back(f);
     }
+    // Finding a font's profile: once a run for each font the editor meets.
+    const double probe = Median(rounds, [] { bulk::testing::ForgetProfiles(); },
+                                [&] { (void)bulk::ProfileForSelection(edit.WindowHandle()); });
     DeleteFileA(input.c_str());
     DeleteFileA(output.c_str());
 
@@ -128,17 +173,30 @@ int main(int argc, char** argv)
     std::printf("%-9s %8s %8s %8s %8s   %8s %8s %8s   %6s %6s %6s %6s\n", "", "ms", "ms", "ms", "ms", "ms", "ms",
                 "ms", "in", "in", "out", "out");
     for (const Figures& f : all) {
+        const Times& t = f.checked;
         std::printf("%-9zu %8.1f %8.1f %8.1f %8.1f   %8.1f %8.1f %8.1f   %6.2f %6.2f %6.2f %6.2f\n", f.bytes,
-                    f.load * 1e3, f.paste * 1e3, f.save * 1e3, f.copy * 1e3, f.streamIn * 1e3, f.streamOut * 1e3,
-                    f.clipboard * 1e3, f.load / f.streamIn, f.paste / f.streamIn, f.save / f.streamOut,
-                    f.copy / f.streamOut);
+                    t.load * 1e3, t.paste * 1e3, t.save * 1e3, t.copy * 1e3, f.streamIn * 1e3, f.streamOut * 1e3,
+                    f.clipboard * 1e3, t.load / f.streamIn, t.paste / f.streamIn, t.save / f.streamOut,
+                    t.copy / f.streamOut);
     }
     // Growth from the smallest to the largest document, operation by operation.
     const Figures& small = all.front();
     const Figures& large = all.back();
     std::printf("\ngrowth %zu -> %zu bytes: load %.1fx paste %.1fx save %.1fx copy %.1fx | rtf in %.1fx rtf out %.1fx\n",
-                small.bytes, large.bytes, large.load / small.load, large.paste / small.paste,
-                large.save / small.save, large.copy / small.copy, large.streamIn / small.streamIn,
+                small.bytes, large.bytes, large.checked.load / small.checked.load,
+                large.checked.paste / small.checked.paste, large.checked.save / small.checked.save,
+                large.checked.copy / small.checked.copy, large.streamIn / small.streamIn,
                 large.streamOut / small.streamOut);
+
+    std::printf("\nthe checks: the same with the checks off, and what the checks add (ms)\n");
+    std::printf("%-9s %8s %8s %8s %8s   %8s %8s %8s %8s\n", "bytes", "load", "paste", "save", "copy", "+load",
+                "+paste", "+save", "+copy");
+    for (const Figures& f : all) {
+        const Times &on = f.checked, &off = f.unchecked;
+        std::printf("%-9zu %8.1f %8.1f %8.1f %8.1f   %+8.1f %+8.1f %+8.1f %+8.1f\n", f.bytes, off.load * 1e3,
+                    off.paste * 1e3, off.save * 1e3, off.copy * 1e3, (on.load - off.load) * 1e3,
+                    (on.paste - off.paste) * 1e3, (on.save - off.save) * 1e3, (on.copy - off.copy) * 1e3);
+    }
+    std::printf("probe for a font's profile, once a run for each font: %.1f ms\n", probe * 1e3);
     return 0;
 }

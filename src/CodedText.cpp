@@ -56,24 +56,7 @@ DecodedLine DecodeLine(const Palette& palette, std::string_view line)
 {
     DecodedLine result;
     result.chars.reserve(line.size());
-    CharStyle running = LineStartStyle;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (c == BoldCode) {
-            running.bold = !running.bold;
-        } else if (c == UnderlineCode) {
-            running.underline = !running.underline;
-        } else if (c == ColorCode) {
-            int consumed = 0;
-            getcolors(palette, line.substr(i + 1, ColorSpecLength), running.text, running.back,
-                      consumed);
-            // Skipping the digits is the same walk as deleting them from the line.
-            i += static_cast<std::size_t>(consumed);
-        } else {
-            result.chars.push_back(StyledChar{c, running});
-        }
-    }
-    result.endStyle = running;
+    result.endStyle = DecodeLineTo(palette, line, [&](const StyledChar& c) { result.chars.push_back(c); });
     return result;
 }
 

@@ -113,6 +113,30 @@ struct DecodedLine {
 // Decodes one line of coded text, its line end already removed.
 DecodedLine DecodeLine(const Palette& palette, std::string_view line);
 
+// Decodes one line as DecodeLine does, but hands each character to each as it
+// is found, so that nothing of a long line is kept; returns the end style.
+template <class Each>
+CharStyle DecodeLineTo(const Palette& palette, std::string_view line, Each&& each)
+{
+    CharStyle running = LineStartStyle;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == BoldCode) {
+            running.bold = !running.bold;
+        } else if (c == UnderlineCode) {
+            running.underline = !running.underline;
+        } else if (c == ColorCode) {
+            int consumed = 0;
+            getcolors(palette, line.substr(i + 1, ColorSpecLength), running.text, running.back, consumed);
+            // Skipping the digits is the same walk as deleting them from the line.
+            i += static_cast<std::size_t>(consumed);
+        } else {
+            each(StyledChar{c, running});
+        }
+    }
+    return running;
+}
+
 // Groups consecutive characters of equal style into runs. NUL bytes are left
 // out of a run's text, because the control takes inserted text only up to its
 // first NUL; a run may therefore be empty, and still sets its style at the caret

@@ -795,14 +795,67 @@ void TCustomRich2Edit::SetSelectionLength(int length)
     SendMessageA(window, EM_SCROLLCARET, 0, 0);
 }
 
-std::string TCustomRich2Edit::SelectedText()
+std::string TCustomRich2Edit::SelectedText() { return SelectedTextOf(Handle()); }
+
+std::string ReadSizedText(const std::function<std::size_t(char* buffer, std::size_t size)>& request,
+                          std::size_t firstSize, std::size_t maxSize)
 {
-    const int length = std::max(SelectionLength(), 0);
-    // Two bytes a character leave room for double-byte code pages.
-    std::string text(static_cast<size_t>(length) * 2 + 1, '\0');
-    const LRESULT copied = SendMessageA(Handle(), EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<size_t>(std::clamp<LRESULT>(copied, 0, static_cast<LRESULT>(text.size()) - 1)));
-    return text;
+    std::size_t size = std::max<std::size_t>(firstSize, 2);
+    for (;;) {
+        std::string text(size, '\0');
+        const std::size_t copied = std::min(request(text.data(), size), size - 1);
+        if (copied + 1 < size || size >= maxSize) {
+            text.resize(copied);
+            return text;
+        }
+        size = std::min(size * 2, std::max(maxSize, size + 1));
+    }
+}
+
+std::string SelectedTextOf(HWND window)
+{
+    CHARRANGE range{0, 0};
+    SendMessageA(window, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    const std::size_t length = static_cast<std::size_t>(std::max<LONG>(range.cpMax - range.cpMin, 0));
+    // EM_GETSELTEXT takes no size, and a code page may make up to four
+    // bytes of one position (three in UTF-8): the request states its room.
+    return ReadSizedText(
+        [window](char* buffer, std::size_t size) {
+            GETTEXTEX request{};
+            request.cb = static_cast<DWORD>(size);
+            request.flags = GT_SELECTION;
+            request.codepage = CP_ACP;
+            const LRESULT copied = SendMessageA(window, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&request),
+                                                reinterpret_cast<LPARAM>(buffer));
+            return static_cast<std::size_t>(std::max<LRESULT>(copied, 0));
+        },
+        length * 2 + 2, length * 4 + 2);
+}
+
+namespace {
+
+// At most length UTF-16 units of the window's text (GT_DEFAULT) or of its
+// selection (GT_SELECTION).
+std::wstring ReadUnits(HWND window, std::size_t length, DWORD which)
+{
+    std::wstring units(length + 1, L'\0');
+    GETTEXTEX request{};
+    request.cb = static_cast<DWORD>(units.size() * sizeof(wchar_t));
+    request.flags = which;
+    request.codepage = 1200;
+    const LRESULT copied = SendMessageA(window, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&request),
+                                        reinterpret_cast<LPARAM>(units.data()));
+    units.resize(static_cast<std::size_t>(std::clamp<LRESULT>(copied, 0, static_cast<LRESULT>(length))));
+    return units;
+}
+
+}  // namespace
+
+std::wstring SelectedUnitsOf(HWND window)
+{
+    CHARRANGE range{0, 0};
+    SendMessageA(window, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    return ReadUnits(window, static_cast<std::size_t>(std::max<LONG>(range.cpMax - range.cpMin, 0)), GT_SELECTION);
 }
 
 namespace {
@@ -838,45 +891,42 @@ DWORD CALLBACK RawOutCallback(DWORD_PTR cookie, LPBYTE buffer, LONG cb, LONG* pc
 
 }  // namespace
 
-void TCustomRich2Edit::StreamIn(WPARAM format, std::string_view data)
+void StreamInto(HWND window, WPARAM format, std::string_view data)
 {
     RawTransfer transfer{data, {}};
     EDITSTREAM stream{};
     stream.dwCookie = reinterpret_cast<DWORD_PTR>(&transfer);
     stream.pfnCallback = RawInCallback;
-    SendMessageA(Handle(), EM_STREAMIN, format, reinterpret_cast<LPARAM>(&stream));
+    SendMessageA(window, EM_STREAMIN, format, reinterpret_cast<LPARAM>(&stream));
     if (stream.dwError != 0)
         throw EOutOfResources("Failed to Load Stream");
 }
 
-std::string TCustomRich2Edit::StreamOut(WPARAM format)
+std::string StreamOutOf(HWND window, WPARAM format)
 {
     RawTransfer transfer;
     EDITSTREAM stream{};
     stream.dwCookie = reinterpret_cast<DWORD_PTR>(&transfer);
     stream.pfnCallback = RawOutCallback;
-    SendMessageA(Handle(), EM_STREAMOUT, format, reinterpret_cast<LPARAM>(&stream));
+    SendMessageA(window, EM_STREAMOUT, format, reinterpret_cast<LPARAM>(&stream));
     if (stream.dwError != 0)
         throw EOutOfResources("Failed to Save Stream");
     return std::move(transfer.output);
 }
 
-std::wstring TCustomRich2Edit::UnicodeText()
+void TCustomRich2Edit::StreamIn(WPARAM format, std::string_view data) { StreamInto(Handle(), format, data); }
+
+std::string TCustomRich2Edit::StreamOut(WPARAM format) { return StreamOutOf(Handle(), format); }
+
+std::wstring TCustomRich2Edit::UnicodeText() { return UnicodeTextOf(Handle()); }
+
+std::wstring UnicodeTextOf(HWND window)
 {
-    HWND window = Handle();
     GETTEXTLENGTHEX measure{GTL_NUMCHARS | GTL_PRECISE, 1200};
     const LRESULT length = SendMessageA(window, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&measure), 0);
     if (length <= 0)
         return std::wstring();
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    GETTEXTEX request{};
-    request.cb = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    request.flags = GT_DEFAULT;
-    request.codepage = 1200;
-    const LRESULT copied = SendMessageA(window, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&request),
-                                        reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<std::size_t>(std::clamp<LRESULT>(copied, 0, length)));
-    return text;
+    return ReadUnits(window, static_cast<std::size_t>(length), GT_DEFAULT);
 }
 
 void TCustomRich2Edit::ClearText()

@@ -167,6 +167,24 @@ std::size_t NormalizeLineBreaks(char* dest, const char* source, std::size_t leng
 DWORD CALLBACK StreamInCallback(DWORD_PTR cookie, LPBYTE buffer, LONG cb, LONG* pcb);
 DWORD CALLBACK StreamOutCallback(DWORD_PTR cookie, LPBYTE buffer, LONG cb, LONG* pcb);
 
+// ------------------------------------------------- raw exchange with a window
+
+// Reads a text whose length is not known beforehand through a request that
+// writes at most size bytes (its zero byte included) and returns how many it
+// wrote before the zero. A text that fills the buffer may have been cut, so
+// it is asked for again with twice the room, up to maxSize bytes.
+std::string ReadSizedText(const std::function<std::size_t(char* buffer, std::size_t size)>& request,
+                          std::size_t firstSize, std::size_t maxSize);
+
+// The same exchanges as the control's StreamIn, StreamOut, UnicodeText and
+// SelectedText below, with any rich edit window.
+void StreamInto(HWND window, WPARAM format, std::string_view data);
+std::string StreamOutOf(HWND window, WPARAM format);
+std::wstring UnicodeTextOf(HWND window);
+std::string SelectedTextOf(HWND window);
+// The selected text as UTF-16 units, one a position.
+std::wstring SelectedUnitsOf(HWND window);
+
 // --------------------------------------------------------------- line list
 
 // The lines of a control's window. No line is kept here: every operation

@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <stdexcept>
 #include <utility>
 
@@ -399,41 +401,176 @@ private:
 
 std::vector<RtfRun> ReadRuns(std::string_view rtf) { return Reader(rtf).Read(); }
 
+// ------------------------------------------------------------- faithfulness
+
+namespace {
+
+constexpr std::size_t UnitCount = 0x10000;
+
+std::optional<CharStyle> StatedStyle(const RtfStyle& style)
+{
+    if (!style.text || !style.back)
+        return std::nullopt;
+    return CharStyle{style.bold, style.underline, *style.text, *style.back};
+}
+
+bool Contains(const std::vector<Color>& sorted, Color color)
+{
+    return std::binary_search(sorted.begin(), sorted.end(), color);
+}
+
+std::vector<Color> Common(const std::vector<Color>& a, const std::vector<Color>& b)
+{
+    std::vector<Color> both;
+    std::set_intersection(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(both));
+    return both;
+}
+
+}  // namespace
+
+Faithful::Faithful() : units_(UnitCount) {}
+
+Faithful Faithful::Everything()
+{
+    Faithful all;
+    all.styles_ = true;
+    all.anyColor_ = true;
+    all.units_.assign(UnitCount, true);
+    return all;
+}
+
+bool Faithful::Text(Color color) const { return anyColor_ || Contains(texts_, color); }
+
+bool Faithful::Back(Color color) const { return anyColor_ || Contains(backs_, color); }
+
+Faithful Faithful::And(const Faithful& other) const
+{
+    Faithful both;
+    both.styles_ = styles_ && other.styles_;
+    both.anyColor_ = anyColor_ && other.anyColor_;
+    for (std::size_t u = 0; u < UnitCount; ++u)
+        both.units_[u] = units_[u] && other.units_[u];
+    both.texts_ = anyColor_ ? other.texts_ : other.anyColor_ ? texts_ : Common(texts_, other.texts_);
+    both.backs_ = anyColor_ ? other.backs_ : other.anyColor_ ? backs_ : Common(backs_, other.backs_);
+    return both;
+}
+
+std::vector<Said> Claims(const std::vector<RtfRun>& runs)
+{
+    std::vector<Said> said;
+    for (const RtfRun& run : runs) {
+        const std::optional<CharStyle> style = StatedStyle(run.style);
+        for (const wchar_t unit : run.text)
+            said.push_back(Said{unit, style});
+    }
+    return said;
+}
+
+Faithful Examine(const std::vector<Held>& held, const std::vector<Said>& said, std::size_t strict)
+{
+    Faithful found;
+    std::vector<bool>& units = found.units_;
+    for (const Held& h : held)
+        units[static_cast<std::size_t>(h.unit)] = true;
+
+    // Both sides cut down to the units still thought faithful must be the
+    // same text; at the first place where they part, the unit that explains
+    // the difference (one left out, or one added) loses its trust, or both
+    // when neither does, and the comparison starts again.
+    std::vector<std::size_t> h, s;
+    for (;;) {
+        h.clear();
+        s.clear();
+        for (std::size_t i = 0; i < held.size(); ++i)
+            if (units[static_cast<std::size_t>(held[i].unit)])
+                h.push_back(i);
+        for (std::size_t i = 0; i < said.size(); ++i)
+            if (units[static_cast<std::size_t>(said[i].unit)])
+                s.push_back(i);
+        if (s.size() == h.size() + 1 && said[s.back()].unit == L'\r')
+            s.pop_back();
+        std::size_t k = 0;
+        while (k < h.size() && k < s.size() && held[h[k]].unit == said[s[k]].unit)
+            ++k;
+        if (k == h.size() && k == s.size())
+            break;
+        const auto heldAt = [&](std::size_t i) { return i < h.size() ? static_cast<long>(held[h[i]].unit) : -1L; };
+        const auto saidAt = [&](std::size_t i) { return i < s.size() ? static_cast<long>(said[s[i]].unit) : -1L; };
+        const long leftOut = heldAt(k), added = saidAt(k);
+        if (leftOut >= 0 && heldAt(k + 1) == added) {
+            units[static_cast<std::size_t>(leftOut)] = false;
+        } else if (added >= 0 && saidAt(k + 1) == leftOut) {
+            units[static_cast<std::size_t>(added)] = false;
+        } else {
+            if (leftOut >= 0)
+                units[static_cast<std::size_t>(leftOut)] = false;
+            if (added >= 0)
+                units[static_cast<std::size_t>(added)] = false;
+        }
+    }
+
+    // In place now: a unit said in another style than it has is not
+    // faithful either. Taking it away from both sides keeps them in step.
+    for (std::size_t k = 0; k < h.size(); ++k) {
+        const std::optional<CharStyle>& style = said[s[k]].style;
+        if (style && *style != held[h[k]].style)
+            units[static_cast<std::size_t>(held[h[k]].unit)] = false;
+    }
+    found.styles_ = true;
+    for (std::size_t i = 0; i < std::min(strict, held.size()); ++i)
+        found.styles_ = found.styles_ && units[static_cast<std::size_t>(held[i].unit)];
+    if (!found.styles_) {
+        units.assign(UnitCount, false);
+        return found;
+    }
+    for (std::size_t k = 0; k < h.size(); ++k) {
+        const std::optional<CharStyle>& style = said[s[k]].style;
+        if (style && units[static_cast<std::size_t>(held[h[k]].unit)]) {
+            found.texts_.push_back(style->text);
+            found.backs_.push_back(style->back);
+        }
+    }
+    for (std::vector<Color>* colors : {&found.texts_, &found.backs_}) {
+        std::sort(colors->begin(), colors->end());
+        colors->erase(std::unique(colors->begin(), colors->end()), colors->end());
+    }
+    return found;
+}
+
 std::optional<std::vector<std::optional<CharStyle>>> MatchStyles(const std::vector<RtfRun>& runs,
-                                                                  std::wstring_view units)
+                                                                  std::wstring_view units,
+                                                                  const Faithful& faithful)
 {
     std::vector<std::optional<CharStyle>> styles(units.size());
+    if (!faithful.Styles())
+        return styles;
     std::size_t run = 0, offset = 0;
-    const auto skipEmpty = [&] {
-        while (run < runs.size() && offset >= runs[run].text.size()) {
-            ++run;
-            offset = 0;
+    // Moves to the next faithful character of the runs; false at their end.
+    const auto nextFaithful = [&] {
+        for (; run < runs.size(); ++run, offset = 0) {
+            for (; offset < runs[run].text.size(); ++offset)
+                if (faithful.Unit(runs[run].text[offset]))
+                    return true;
         }
+        return false;
     };
-    skipEmpty();
     for (std::size_t p = 0; p < units.size(); ++p) {
-        if (run >= runs.size())
-            break;
-        if (runs[run].text[offset] != units[p])
-            continue;  // left out of the RTF: stays unknown
-        const RtfStyle& style = runs[run].style;
-        if (style.text && style.back)
-            styles[p] = CharStyle{style.bold, style.underline, *style.text, *style.back};
+        if (!faithful.Unit(units[p]))
+            continue;  // stays unknown, wherever the RTF put it
+        if (!nextFaithful() || runs[run].text[offset] != units[p])
+            return std::nullopt;
+        if (const std::optional<CharStyle> style = StatedStyle(runs[run].style); style && faithful.Style(*style))
+            styles[p] = style;
         ++offset;
-        skipEmpty();
     }
-    // Whatever the RTF holds beyond the text must be the document's final
-    // paragraph mark, which has no position.
-    std::size_t left = 0;
-    bool onlyBreak = true;
-    for (; run < runs.size(); ++run, offset = 0) {
-        for (; offset < runs[run].text.size(); ++offset) {
-            ++left;
-            onlyBreak = onlyBreak && runs[run].text[offset] == L'\r';
-        }
+    // Beyond the text only the document's final paragraph mark may follow.
+    if (nextFaithful()) {
+        if (runs[run].text[offset] != L'\r')
+            return std::nullopt;
+        ++offset;
+        if (nextFaithful())
+            return std::nullopt;
     }
-    if (left > 1 || !onlyBreak)
-        return std::nullopt;
     return styles;
 }
 

@@ -77,13 +77,67 @@ struct RtfRun {
 // not well formed.
 std::vector<RtfRun> ReadRuns(std::string_view rtf);
 
-// Matches the characters of runs, in order, to the control's text units:
-// where they agree, that position takes the run's style. A position whose
-// character the RTF left out stays unknown (the control writes some control
-// characters not at all). Returns no result when the RTF holds characters
-// that cannot be matched, apart from one paragraph break after the last
-// position, so that nothing is ever guessed.
+// One position as the control holds it, and as a transfer says it is: its
+// unit, and its style where the transfer states one.
+struct Held {
+    wchar_t unit;
+    CharStyle style;
+};
+struct Said {
+    wchar_t unit;
+    std::optional<CharStyle> style;
+};
+
+// What a transfer of styled text between the control and the editor (the
+// control's own RTF, or a fragment streamed in) has been seen to state
+// faithfully: the characters that it carries in their place and with their
+// own style, and the colours that it states. Found on a probe text by
+// Examine; nothing else is taken from the transfer without asking.
+class Faithful {
+public:
+    // Nothing is taken on trust.
+    Faithful();
+    // Everything is, as if it had all been seen.
+    static Faithful Everything();
+
+    // Whether the transfer states styles at all.
+    bool Styles() const noexcept { return styles_; }
+    bool Unit(wchar_t unit) const { return units_[static_cast<std::size_t>(unit)]; }
+    bool Text(Color color) const;
+    bool Back(Color color) const;
+    // A stated style that may be taken as it is.
+    bool Style(const CharStyle& style) const { return styles_ && Text(style.text) && Back(style.back); }
+    // What both found.
+    Faithful And(const Faithful& other) const;
+
+private:
+    friend Faithful Examine(const std::vector<Held>&, const std::vector<Said>&, std::size_t);
+
+    bool styles_ = false;
+    bool anyColor_ = false;
+    std::vector<bool> units_;
+    std::vector<Color> texts_, backs_;  // sorted
+};
+
+// The characters of runs as a transfer says them.
+std::vector<Said> Claims(const std::vector<RtfRun>& runs);
+
+// Compares what a transfer said of a probe text with what the control holds.
+// A unit is faithful when every one of its occurrences was said in its place
+// with its own style; one that was left out, added, moved or said in another
+// style is not, and neither is a unit next to a difference that cannot be
+// told apart. Styles are faithful only if the first strict positions (plain
+// letters going through every change of style) all agree; colours, only
+// those seen said rightly. A paragraph mark said after the last position
+// (the document's final one) is no difference.
+Faithful Examine(const std::vector<Held>& held, const std::vector<Said>& said, std::size_t strict);
+
+// Gives the positions of units their styles from runs, as far as both are
+// faithful: the faithful characters of the runs must be those of units, in
+// order, apart from one paragraph mark after the last; other positions stay
+// unknown. Returns no result when they are not, so that nothing is guessed.
 std::optional<std::vector<std::optional<CharStyle>>> MatchStyles(const std::vector<RtfRun>& runs,
-                                                                  std::wstring_view units);
+                                                                  std::wstring_view units,
+                                                                  const Faithful& faithful);
 
 }  // namespace rtftext

@@ -1,5 +1,6 @@
 #include "Unit1.h"
 
+#include "BulkChecks.h"
 #include "RtfText.h"
 #include "Unit2.h"
 #include "winlib/Clipboard.h"
@@ -9,7 +10,9 @@
 #include <richedit.h>
 
 #include <algorithm>
+#include <memory>
 #include <optional>
+#include <stdexcept>
 #include <utility>
 
 using namespace winlib;
@@ -19,52 +22,17 @@ TForm1* Form1 = nullptr;
 
 const char* const TransferFile = "c:\\txtbuff";
 
-namespace {
-
-// The one record the engine exchanges with the rich edit control: bold,
-// underline and the two colours, never anything else.
-constexpr DWORD StyleMask = CFM_BOLD | CFM_UNDERLINE | CFM_BACKCOLOR | CFM_COLOR;
-static_assert(StyleMask == 0x44000005, "the style mask");
-static_assert(sizeof(CHARFORMAT2A) == 84, "CHARFORMAT2A as the rich edit control 2.0 takes it");
-
-}  // namespace
-
 TForm1::TForm1(TComponent* owner) : TForm(owner) { CreateComponents(); }
 
 // ------------------------------------------------------------------ engine
 
 std::string TForm1::Indexof(TColor color) const { return codedtext::Indexof(Palette, color); }
 
-namespace {
-
-// The style of the control's selection; uniform tells whether every character
-// of it has that style.
-CharStyle SelectionStyle(HWND window, bool* uniform = nullptr)
-{
-    CHARFORMAT2A format{};
-    format.cbSize = sizeof format;
-    format.dwMask = StyleMask;
-    format.dwEffects = 0;
-    SendMessageA(window, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
-    if (uniform != nullptr)
-        *uniform = (format.dwMask & StyleMask) == StyleMask;
-    return CharStyle{(format.dwEffects & CFE_BOLD) != 0, (format.dwEffects & CFE_UNDERLINE) != 0,
-                     format.crTextColor, format.crBackColor};
-}
-
-}  // namespace
-
-CharStyle TForm1::GetSelStyle() { return SelectionStyle(RichEdit1->WindowHandle()); }
+CharStyle TForm1::GetSelStyle() { return bulk::SelectionStyle(RichEdit1->WindowHandle()); }
 
 void TForm1::SetSelStyle(const CharStyle& style, WPARAM target)
 {
-    CHARFORMAT2A format{};
-    format.cbSize = sizeof format;
-    format.dwMask = StyleMask;
-    format.dwEffects = (style.bold ? CFE_BOLD : 0) | (style.underline ? CFE_UNDERLINE : 0);
-    format.crTextColor = style.text;
-    format.crBackColor = style.back;
-    SendMessageA(RichEdit1->WindowHandle(), EM_SETCHARFORMAT, target, reinterpret_cast<LPARAM>(&format));
+    bulk::SetSelectionStyle(RichEdit1->WindowHandle(), style, target);
 }
 
 CharStyle TForm1::CurrentStyle() const
@@ -90,33 +58,9 @@ void TForm1::getcolors(const std::string& Spec, TColor& TextColor, TColor& BackC
 // or a scroll, for every character. Here the same results come in bulk: the
 // reader streams an RTF fragment in at the caret, the writer reads the
 // positions' styles from the control's own RTF and their text from its
-// Unicode text. Wherever the bulk route cannot tell, the position or the
+// Unicode text. Only what the control was seen to do faithfully goes the
+// bulk route (BulkChecks); wherever it cannot tell, the position or the
 // character takes the literal route.
-
-namespace {
-
-// The bytes that the selected text of one position gives: the control's
-// ANSI form of its one unit.
-class UnitText {
-public:
-    std::string_view operator()(wchar_t unit)
-    {
-        if (unit < 0x80) {
-            ascii_ = static_cast<char>(unit);
-            return std::string_view(&ascii_, 1);
-        }
-        char bytes[8];
-        const int count = WideCharToMultiByte(CP_ACP, 0, &unit, 1, bytes, sizeof bytes, nullptr, nullptr);
-        other_.assign(bytes, static_cast<std::size_t>(std::max(count, 0)));
-        return other_;
-    }
-
-private:
-    char ascii_ = 0;
-    std::string other_;
-};
-
-}  // namespace
 
 CharStyle TForm1::WalkPosition(int Position, std::string& Text)
 {
@@ -127,25 +71,23 @@ CharStyle TForm1::WalkPosition(int Position, std::string& Text)
     return style;
 }
 
-std::vector<CharStyle> TForm1::ReadStyles(int First, int Last, std::wstring_view Units)
+std::vector<CharStyle> TForm1::ReadStyles(int First, int Last, std::wstring_view Units, const bulk::Profile* profile)
 {
-    std::vector<std::optional<CharStyle>> found;
+    std::vector<std::optional<CharStyle>> found(Units.size());
     const HWND window = RichEdit1->WindowHandle();
-    CHARRANGE range{First, Last};
-    SendMessageA(window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
-    try {
-        const std::string rtf = RichEdit1->StreamOut(SF_RTF | SFF_SELECTION);
-        if (auto matched = rtftext::MatchStyles(rtftext::ReadRuns(rtf), Units))
-            found = std::move(*matched);
-        // Wine's control writes a tab with the properties of the text before
-        // it, whatever its own: tabs are asked for.
-        for (std::size_t i = 0; i < found.size(); ++i)
-            if (Units[i] == L'\t')
-                found[i].reset();
-    } catch (const std::exception&) {
-        // RTF that cannot be read tells nothing: every position is asked.
+    if (profile != nullptr && profile->Rtf().Styles()) {
+        CHARRANGE range{First, Last};
+        SendMessageA(window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+        try {
+            if (auto matched = rtftext::MatchStyles(rtftext::ReadRuns(bulk::SelectionRtf(window)), Units,
+                                                    profile->Rtf()))
+                found = std::move(*matched);
+        } catch (const std::runtime_error&) {
+            // RTF that cannot be read tells nothing: every position is asked.
+        } catch (const EOutOfResources&) {
+            // Nor does a stream that the control broke off.
+        }
     }
-    found.resize(Units.size());
 
     // Ask the control where the RTF could not tell: a stretch at once when
     // it is uniform, otherwise position by position.
@@ -153,7 +95,7 @@ std::vector<CharStyle> TForm1::ReadStyles(int First, int Last, std::wstring_view
         CHARRANGE stretch{first, last};
         SendMessageA(window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&stretch));
         bool uniform = false;
-        style = SelectionStyle(window, &uniform);
+        style = bulk::SelectionStyle(window, &uniform);
         return uniform;
     };
     std::vector<CharStyle> styles(Units.size());
@@ -184,13 +126,9 @@ std::vector<CharStyle> TForm1::ReadStyles(int First, int Last, std::wstring_view
 
 void TForm1::Savefile(const std::string& FileName, int Start, int Count)
 {
-    TextFileWriter file;
-    file.Rewrite(FileName);
+    // Everything is read before the file is rewritten: when reading fails,
+    // the file is still what it was.
     codedtext::Encoder encoder(Palette);
-    const auto add = [&](const CharStyle& style, std::string_view text) {
-        if (encoder.Add(style, text))
-            file.Write(encoder.Take());
-    };
     const long long end = static_cast<long long>(Start) + Count;
     if (Count > 0) {
         // The walk moves the selection all over the document; the window
@@ -200,33 +138,49 @@ void TForm1::Savefile(const std::string& FileName, int Start, int Count)
         const long long length = static_cast<long long>(units.size());
         const int first = static_cast<int>(std::clamp<long long>(Start, 0, length));
         const int last = static_cast<int>(std::clamp<long long>(end, 0, length));
-        const std::vector<CharStyle> styles =
-            ReadStyles(first, last, std::wstring_view(units).substr(static_cast<std::size_t>(first),
-                                                                    static_cast<std::size_t>(last - first)));
-        UnitText unitText;
+        std::shared_ptr<const bulk::Profile> profile;
+        std::vector<CharStyle> styles;
+        if (first < last) {
+            CHARRANGE range{first, last};
+            SendMessageA(RichEdit1->WindowHandle(), EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+            profile = bulk::ProfileForSelection(RichEdit1->WindowHandle());
+            if (profile)
+                styles = ReadStyles(first, last,
+                                    std::wstring_view(units).substr(static_cast<std::size_t>(first),
+                                                                    static_cast<std::size_t>(last - first)),
+                                    profile.get());
+        }
         // Every position past the end selects the same nothing, so the
         // control is asked once for all of them.
         std::optional<std::pair<CharStyle, std::string>> pastEnd;
         std::string text;
         for (long long p = Start; p < end; ++p) {
-            if (p >= first && p < last) {
-                add(styles[static_cast<std::size_t>(p - first)], unitText(units[static_cast<std::size_t>(p)]));
-            } else if (p >= length) {
+            if (p >= first && p < last && profile) {
+                const std::size_t i = static_cast<std::size_t>(p - first);
+                if (const auto known = profile->SelectedText(units[static_cast<std::size_t>(p)])) {
+                    encoder.Add(styles[i], *known);
+                    continue;
+                }
+            }
+            if (p >= length) {
                 if (!pastEnd) {
                     const CharStyle style = WalkPosition(static_cast<int>(p), text);
                     pastEnd.emplace(style, text);
                 }
-                add(pastEnd->first, pastEnd->second);
+                encoder.Add(pastEnd->first, pastEnd->second);
             } else {
-                add(WalkPosition(static_cast<int>(p), text), text);
+                const CharStyle style = WalkPosition(static_cast<int>(p), text);
+                encoder.Add(style, text);
             }
         }
         // The selection ends where walking each position would leave it.
         WalkPosition(static_cast<int>(end - 1), text);
     }
-    const std::string rest = encoder.Take();
-    if (!rest.empty())
-        file.Write(rest);
+    const std::string coded = encoder.Take();
+    TextFileWriter file;
+    file.Rewrite(FileName);
+    if (!coded.empty())
+        file.Write(coded);
     file.Close();
 }
 
@@ -235,93 +189,143 @@ namespace {
 // The rich edit control's own undo limit, which the program never changes.
 constexpr WPARAM DefaultUndoLimit = 100;
 
+// Insertions gathered into one fragment at most: a fragment and what it
+// stands for are held in memory until they are brought in, however long
+// the line.
+constexpr std::size_t FragmentLimit = 1 << 16;
+
 // Insertions at the caret, in the reader's order, brought to the control in
-// bulk as RTF fragments. While the control still holds a selection, and for
-// breaks whose style a fragment cannot state, the insertion is made
-// literally.
+// bulk as RTF fragments, each read back and compared once it is in. While
+// the control still holds a selection, for breaks whose style a fragment
+// cannot state, and for what the control's fragments were not seen to bring
+// in faithfully, the insertion is made literally; so is the rest of a
+// fragment from where its reading back differs.
 
 class CaretInserter {
 public:
     CaretInserter(TForm1& form, TRich2Edit& edit)
-        : form_(form), edit_(edit), writer_(GetACP()), literal_(edit.SelectionLength() != 0),
-          suspension_(std::in_place, edit.WindowHandle())
+        : form_(form), edit_(edit), window_(edit.WindowHandle()), writer_(GetACP()),
+          literal_(edit.SelectionLength() != 0), suspension_(std::in_place, window_)
     {
     }
 
     void Add(const codedtext::StyledChar& c)
     {
-        // An LF inserted makes a paragraph break as well.
-        afterBreak_ = c.ch == '\n';
-        if (literal_) {
+        if (!literal_ && !profiled_) {
+            profile_ = bulk::ProfileForSelection(window_);
+            profiled_ = true;
+        }
+        // A NUL inserts nothing; an LF makes a paragraph break.
+        if (literal_ || !profile_ || (c.ch != '\0' && profile_->FragmentUnit(c.ch) == 0) ||
+            (c.ch == '\n' && !profile_->FragmentBreaks())) {
+            Flush();
             form_.SetSelStyle(c.style, SCF_SELECTION);
             Replace(std::string(1, c.ch));
+            breakLiteral_ = true;
             return;
         }
+        if (pending_.size() >= FragmentLimit)
+            Flush();
         writer_.SetStyle(c.style);
         if (c.ch == '\n')
             writer_.Break();  // what the replace operation makes of it
         else if (c.ch != '\0')
             writer_.Text(std::string_view(&c.ch, 1));
-        ++pending_;
+        pending_.push_back(bulk::Insertion{c.ch, false, c.style});
+        lastStyle_ = c.style;
+        breakLiteral_ = c.ch == '\n';
     }
 
     void Break()
     {
         // A break that directly follows another break (a line of codes
         // only) takes the style that the control gives at the start of a
-        // paragraph, which a fragment cannot state.
-        const bool afterBreak = afterBreak_;
-        afterBreak_ = true;
-        if (literal_ || afterBreak) {
+        // paragraph, which a fragment cannot state; one after a literal
+        // insertion takes that insertion's.
+        if (literal_ || breakLiteral_ || !profile_ || !profile_->FragmentBreaks()) {
             Flush();
             Replace("\r\n");
+            breakLiteral_ = true;
             return;
         }
         writer_.Break();
-        ++pending_;
+        pending_.push_back(bulk::Insertion{'\0', true, lastStyle_});
+        breakLiteral_ = true;
     }
-
-    // Enough has gathered to bring it to the control now.
-    bool Full() const noexcept { return pending_ >= 1 << 20; }
 
     void Flush()
     {
         if (writer_.Empty())
             return;
         const std::string rtf = writer_.Take();
-        pending_ = 0;
         if (!inserted_) {
             // The steps would be thrown away at the end (literal insertions
             // leave none behind), and recording them costs as much again.
-            SendMessageA(edit_.WindowHandle(), EM_SETUNDOLIMIT, 0, 0);
+            SendMessageA(window_, EM_SETUNDOLIMIT, 0, 0);
             inserted_ = true;
         }
-        edit_.StreamIn(SF_RTF | SFF_SELECTION, rtf);
+        const LONG start = edit_.SelectionStart();
+        bulk::StreamFragment(window_, rtf);
+        if (profile_->Checked())
+            Check(start);
+        pending_.clear();
     }
 
     // Call once at the end, also after a failure.
     void Finish()
     {
-        const HWND window = edit_.WindowHandle();
         try {
             Flush();
         } catch (...) {
-            End(window);
+            End();
             throw;
         }
-        End(window);
+        End();
     }
 
 private:
-    void End(HWND window)
+    // Reads back what the last fragment brought in (from start to the
+    // caret) and inserts literally what it did not bring in as inserting
+    // each character would have.
+    void Check(LONG start)
+    {
+        const LONG end = edit_.SelectionStart();
+        CHARRANGE range{start, end};
+        SendMessageA(window_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+        std::wstring units = SelectedUnitsOf(window_);
+        const auto length = static_cast<std::size_t>(end - start);
+        if (units.size() != length)
+            units = edit_.UnicodeText().substr(static_cast<std::size_t>(start), length);
+        const std::shared_ptr<const bulk::Profile> profile = bulk::ProfileForSelection(window_);
+        const std::vector<CharStyle> styles = form_.ReadStyles(start, end, units, profile.get());
+        const std::size_t missing = bulk::FirstMissing(pending_, units, styles, *profile_);
+        LONG from = start;
+        for (std::size_t i = 0; i < missing; ++i)
+            from += pending_[i].isBreak || pending_[i].byte != '\0' ? 1 : 0;
+        range = CHARRANGE{from, end};
+        SendMessageA(window_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+        if (from == end && missing == pending_.size())
+            return;
+        edit_.SetSelectedText("");
+        for (std::size_t i = missing; i < pending_.size(); ++i) {
+            const bulk::Insertion& insertion = pending_[i];
+            // A break takes the style at the caret, which is that of the
+            // insertion before it.
+            if (!insertion.isBreak || i == missing)
+                form_.SetSelStyle(insertion.style, SCF_SELECTION);
+            edit_.SetSelectedText(insertion.isBreak ? std::string("\r\n") : std::string(1, insertion.byte));
+        }
+    }
+
+    void End()
     {
         if (inserted_) {
-            SendMessageA(window, EM_EMPTYUNDOBUFFER, 0, 0);
-            SendMessageA(window, EM_SETUNDOLIMIT, DefaultUndoLimit, 0);
+            SendMessageA(window_, EM_EMPTYUNDOBUFFER, 0, 0);
+            SendMessageA(window_, EM_SETUNDOLIMIT, DefaultUndoLimit, 0);
         }
         suspension_.reset();
         // Where each insertion would have scrolled: the caret in view.
-        SendMessageA(window, EM_SCROLLCARET, 0, 0);
+        SendMessageA(window_, EM_SCROLLCARET, 0, 0);
     }
 
     void Replace(const std::string& text)
@@ -332,12 +336,16 @@ private:
 
     TForm1& form_;
     TRich2Edit& edit_;
+    HWND window_;
     rtftext::FragmentWriter writer_;
     bool literal_;
     std::optional<RedrawSuspension> suspension_;
+    std::shared_ptr<const bulk::Profile> profile_;  // none: everything is inserted literally
+    bool profiled_ = false;
+    std::vector<bulk::Insertion> pending_;  // what the fragment being built brings in
     bool inserted_ = false;
-    bool afterBreak_ = true;  // the load starts at the caret's own style
-    std::size_t pending_ = 0;
+    bool breakLiteral_ = true;  // the load starts at the caret's own style
+    CharStyle lastStyle_;
 };
 
 }  // namespace
@@ -350,11 +358,8 @@ void TForm1::loadfile(const std::string& FileName)
     std::string line;
     try {
         while (file.ReadLine(line)) {
-            for (const codedtext::StyledChar& c : codedtext::DecodeLine(Palette, line).chars)
-                inserter.Add(c);
+            codedtext::DecodeLineTo(Palette, line, [&](const codedtext::StyledChar& c) { inserter.Add(c); });
             inserter.Break();
-            if (inserter.Full())
-                inserter.Flush();
         }
     } catch (...) {
         // What was read before the failure stays inserted.
@@ -502,7 +507,11 @@ namespace {
 // step for all copies, so that none can hand on the text of another that
 // wrote the file in between. A copy that holds the lock much longer than any
 // transfer takes is not waited for.
-const char* const TransferLockName = "Vexil.TransferFile";
+// The transfer file is one for the whole machine, so the lock is named in
+// the namespace of the whole machine, and in the session's where that one is
+// refused.
+const std::initializer_list<const char*> TransferLockNames = {"Global\\Vexil.TransferFile",
+                                                               "Local\\Vexil.TransferFile"};
 constexpr DWORD TransferLockTimeoutMs = 10000;
 
 }  // namespace
@@ -511,7 +520,7 @@ bool TForm1::CopySelection()
 {
     const int length = RichEdit1->SelectionLength();
     const int start = RichEdit1->SelectionStart();
-    const NamedMutexLock lock(TransferLockName, TransferLockTimeoutMs);
+    const NamedMutexLock lock(TransferLockNames, TransferLockTimeoutMs);
     Savefile(TransferFile, start, length);
 
     ByteFile file;
@@ -557,7 +566,7 @@ void TForm1::Paste1Click(TComponent*)
     const std::string text = clipboard.Text();
     if (text.empty())
         return;
-    const NamedMutexLock lock(TransferLockName, TransferLockTimeoutMs);
+    const NamedMutexLock lock(TransferLockNames, TransferLockTimeoutMs);
     ByteFile file;
     file.Rewrite(TransferFile);
     file.Write(text.data(), text.size());

@@ -17,14 +17,18 @@ class OpenedClipboard {
 public:
     explicit OpenedClipboard(HWND owner)
     {
-        for (int attempt = 0; attempt < 10; ++attempt) {
+        constexpr int Attempts = 10;
+        for (int attempt = 1;; ++attempt) {
             if (OpenClipboard(owner)) {
                 open_ = true;
                 return;
             }
+            // Taken at once: what the waiting handles can set another error.
+            const DWORD error = GetLastError();
+            if (attempt == Attempts)
+                throw EWin32Error(error);
             WaitHandlingSentMessages(nullptr, 20);
         }
-        throw EWin32Error::FromLastError();
     }
     ~OpenedClipboard()
     {

@@ -21,8 +21,17 @@ DWORD WaitHandlingSentMessages(HANDLE object, DWORD timeoutMs)
 }
 
 NamedMutexLock::NamedMutexLock(const std::string& name, DWORD timeoutMs)
-    : mutex_(CreateMutexA(nullptr, FALSE, name.c_str()))
+    : NamedMutexLock({name.c_str()}, timeoutMs)
 {
+}
+
+NamedMutexLock::NamedMutexLock(std::initializer_list<const char*> names, DWORD timeoutMs)
+{
+    for (const char* name : names) {
+        mutex_.reset(CreateMutexA(nullptr, FALSE, name));
+        if (mutex_)
+            break;
+    }
     if (!mutex_)
         return;  // no lock to be had: go on unguarded rather than not at all
     const DWORD result = WaitHandlingSentMessages(mutex_.get(), timeoutMs);

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -24,6 +25,9 @@ class NamedMutexLock {
 public:
     // Waits at most timeoutMs; Owned() tells whether the lock was had.
     NamedMutexLock(const std::string& name, DWORD timeoutMs);
+    // The first of the names whose mutex the system gives (a name can be
+    // refused: not allowed, or taken by an object of another kind).
+    NamedMutexLock(std::initializer_list<const char*> names, DWORD timeoutMs);
     ~NamedMutexLock();
     NamedMutexLock(const NamedMutexLock&) = delete;
     NamedMutexLock& operator=(const NamedMutexLock&) = delete;

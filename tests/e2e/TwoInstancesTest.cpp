@@ -96,7 +96,7 @@ TEST_F(TwoInstances, CopyAndPasteAtOnceInBothHandEachOnlyACopiedText) {
     std::map<std::string, int> boxes;  // "program: text" and how often
     bool lockSeen = false;             // the lock that running copies share, if they do
     auto closeBoxes = [&] {
-        if (HANDLE lock = OpenMutexA(SYNCHRONIZE, FALSE, "Vexil.TransferFile")) {
+        if (HANDLE lock = OpenMutexA(SYNCHRONIZE, FALSE, "Global\\Vexil.TransferFile")) {
             lockSeen = true;
             CloseHandle(lock);
         }

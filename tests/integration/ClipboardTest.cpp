@@ -7,6 +7,7 @@
 #include "support/Automation.h"
 #include "support/DialogAnswer.h"
 #include "support/DialogHost.h"
+#include "winlib/Clipboard.h"
 #include "winlib/Exceptions.h"
 #include "winlib/Forms.h"
 
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <array>
 #include <cstring>
 #include <fstream>
@@ -552,13 +554,15 @@ TEST_F(ClipboardTest, UnwritableTransferFileStopsCopyCutAndPaste)
 // Another running copy in the middle of its own transfer, acted by a thread
 // that holds the copies' common lock, writes the transfer file and lets go.
 // Copy and Paste wait for it: what they hand on is their own text, and the
-// transfer file holds it afterwards, not the other copy's.
+// transfer file holds it afterwards, not the other copy's. The lock is the
+// machine's, which a copy in another session takes too; where the machine's
+// name is refused (here: taken by an object of another kind), the session's.
 TEST_F(ClipboardTest, CopyAndPasteWaitForAnotherCopysTransfer)
 {
-    const auto whileAnotherCopyTransfers = [&](const std::function<void()>& command) {
+    const auto whileAnotherCopyTransfers = [&](const char* lockName, const std::function<void()>& command) {
         HANDLE held = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        std::thread other([held] {
-            HANDLE mutex = CreateMutexA(nullptr, FALSE, "Vexil.TransferFile");
+        std::thread other([held, lockName] {
+            HANDLE mutex = CreateMutexA(nullptr, FALSE, lockName);
             WaitForSingleObject(mutex, INFINITE);
             SetEvent(held);
             Sleep(300);
@@ -567,20 +571,87 @@ TEST_F(ClipboardTest, CopyAndPasteWaitForAnotherCopysTransfer)
             CloseHandle(mutex);
         });
         WaitForSingleObject(held, INFINITE);
-        command();
+        std::string error;
+        try {
+            command();
+        } catch (const std::exception& e) {
+            error = e.what();  // meeting the other copy's writing, for one
+        }
         other.join();
         CloseHandle(held);
+        EXPECT_EQ(error, "");
     };
+    const auto copyAndPaste = [&](const char* lockName) {
+        SCOPED_TRACE(lockName);
+        form->New1Click(nullptr);
+        Type("mine");
+        Select(0, 4);
+        whileAnotherCopyTransfers(lockName, [&] { form->Copy1Click(nullptr); });
+        EXPECT_EQ(ClipboardText(), "mine");
+        EXPECT_EQ(ReadBytes(TransferFile), "mine");
 
-    Type("mine");
-    Select(0, 4);
-    whileAnotherCopyTransfers([&] { form->Copy1Click(nullptr); });
-    EXPECT_EQ(ClipboardText(), "mine");
-    EXPECT_EQ(ReadBytes(TransferFile), "mine");
+        PutText("pasted");
+        Select(4, 0);
+        whileAnotherCopyTransfers(lockName, [&] { form->Paste1Click(nullptr); });
+        EXPECT_EQ(Document(), "minepasted\r\n");
+        EXPECT_EQ(ReadBytes(TransferFile), "pasted");
+    };
+    copyAndPaste("Global\\Vexil.TransferFile");
+    HANDLE squatter = CreateEventA(nullptr, FALSE, FALSE, "Global\\Vexil.TransferFile");
+    ASSERT_NE(squatter, nullptr);
+    copyAndPaste("Local\\Vexil.TransferFile");
+    CloseHandle(squatter);
+}
 
-    PutText("pasted");
-    Select(4, 0);
-    whileAnotherCopyTransfers([&] { form->Paste1Click(nullptr); });
-    EXPECT_EQ(Document(), "minepasted\r\n");
-    EXPECT_EQ(ReadBytes(TransferFile), "pasted");
+LRESULT CALLBACK LeavesAnError(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_APP) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    return DefWindowProcA(window, msg, wParam, lParam);
+}
+
+// When the clipboard stays busy, the error shown is that of opening it, not
+// whatever the messages handled while waiting for it left behind.
+TEST_F(ClipboardTest, ABusyClipboardReportsWhyItCouldNotBeOpened)
+{
+    // A window whose handling of a message leaves an error of its own.
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = LeavesAnError;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "VexilTestBusyOwner";
+    RegisterClassA(&windowClass);
+    HWND owner = CreateWindowExA(0, windowClass.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                 windowClass.hInstance, nullptr);
+    ASSERT_NE(owner, nullptr);
+
+    // Another program holds the clipboard and keeps sending to the owner.
+    HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<bool> done{false};
+    std::thread other([&] {
+        HWND holder = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+        const bool open = automation::WaitUntil([holder] { return OpenClipboard(holder) != FALSE; }, 2000);
+        SetEvent(opened);
+        while (open && !done)
+            SendMessageTimeoutA(owner, WM_APP, 0, 0, SMTO_NORMAL, 100, nullptr);
+        if (open)
+            CloseClipboard();
+        DestroyWindow(holder);
+    });
+    WaitForSingleObject(opened, INFINITE);
+    ASSERT_FALSE(OpenClipboard(owner));
+    const DWORD refused = GetLastError();
+    unsigned long reported = 0;
+    try {
+        (void)winlib::TClipboard(owner).Text();
+    } catch (const winlib::EWin32Error& error) {
+        reported = error.ErrorCode();
+    }
+    done = true;
+    other.join();
+    CloseHandle(opened);
+    DestroyWindow(owner);
+    EXPECT_NE(refused, 0u);
+    EXPECT_EQ(reported, refused);
 }

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -42,6 +43,25 @@ TEST_F(RichEditTest, OneCharacterSelectionReadsThatCharacterAndABreakReadsAsCR)
     edit->SetSelectionStart(4);
     edit->SetSelectionLength(1);
     EXPECT_EQ(edit->SelectedText(), "d");
+}
+
+// Every byte, alone and all together, reads as the control's own 8-bit text
+// of the selection gives it.
+TEST_F(RichEditTest, SelectedTextIsTheControlsOwnTextOfEveryByte)
+{
+    std::string everyByte;
+    for (int b = 1; b < 256; ++b)
+        everyByte += static_cast<char>(b);
+    SetContent(everyByte + "\r" + everyByte);
+    const int length = static_cast<int>(edit->UnicodeText().size());
+    for (int p = -1; p < length; ++p) {
+        edit->SetSelectionStart(std::max(p, 0));
+        edit->SetSelectionLength(p < 0 ? length : 1);
+        std::string own(4 * static_cast<size_t>(length) + 16, '\0');
+        own.resize(static_cast<size_t>(
+            SendMessageA(edit->Handle(), EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(own.data()))));
+        ASSERT_EQ(edit->SelectedText(), own) << "position " << p;
+    }
 }
 
 TEST_F(RichEditTest, SelectionStartMakesACaretAndLengthZeroKeepsTheStart)

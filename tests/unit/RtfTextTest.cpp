@@ -101,22 +101,68 @@ TEST(RtfTextTest, FragmentsReadBackAsWritten)
     }
 }
 
-TEST(RtfTextTest, MatchingLeavesOutWhatTheRtfLacksAndRefusesWhatItAdds)
+// A probe as a control might write it: letters in changing styles, a tab
+// said in the style of the letter before it, a control character left out,
+// a letter said twice. Only what was said in its place and in its own style
+// is faithful.
+TEST(RtfTextTest, ExaminingAProbeTrustsOnlyWhatWasSaidRightly)
 {
-    const CharStyle s{true, false, 1, 2};
-    const std::vector<RtfRun> runs = {{RtfStyle{true, false, 1, 2}, L"ab\r"}, {RtfStyle{}, L"c"}};
-    const auto matched = MatchStyles(runs, L"a\x01" L"b\rc");
+    const CharStyle red{false, false, 0x0000FF, 0xFFFFFF}, boldBlue{true, false, 0xFF0000, 0x00FFFF},
+        under{false, true, 0x000000, 0x00FF00};
+    const std::vector<Held> held = {{L'a', red},     {L'b', boldBlue}, {L'\t', under}, {L'c', red},
+                                    {L'\x01', under}, {L'd', boldBlue}, {L'x', red},    {L'e', under}};
+    const std::vector<Said> said = {{L'a', red},  {L'b', boldBlue}, {L'\t', boldBlue}, {L'c', red},
+                                    {L'd', boldBlue}, {L'x', red}, {L'x', red}, {L'e', under}, {L'\r', under}};
+    const Faithful found = Examine(held, said, 2);
+    EXPECT_TRUE(found.Styles());
+    for (const wchar_t unit : {L'a', L'b', L'c', L'd', L'e'})
+        EXPECT_TRUE(found.Unit(unit)) << static_cast<int>(unit);
+    EXPECT_FALSE(found.Unit(L'\t'));    // in another style
+    EXPECT_FALSE(found.Unit(L'\x01'));  // left out
+    EXPECT_FALSE(found.Unit(L'x'));     // added
+    EXPECT_FALSE(found.Unit(L'z'));     // never seen
+    EXPECT_TRUE(found.Text(0x0000FF) && found.Back(0x00FFFF) && found.Back(0x00FF00));
+    EXPECT_FALSE(found.Text(0x00FFFF));  // seen only as a background
+
+    // Any difference among the first (strict) positions: no style is trusted.
+    std::vector<Said> wrongEarly = said;
+    wrongEarly[1].style = red;
+    const Faithful none = Examine(held, wrongEarly, 2);
+    EXPECT_FALSE(none.Styles());
+    EXPECT_FALSE(none.Unit(L'a'));
+    EXPECT_TRUE(Examine(held, wrongEarly, 1).Styles());
+}
+
+// A document matched against what a probe found: faithful units take the
+// styles said for them, the others stay unknown; faithful text out of order
+// or in excess refuses the whole reading.
+TEST(RtfTextTest, MatchingTakesOnlyFaithfulStylesAndRefusesFaithfulTextOutOfPlace)
+{
+    const CharStyle s{true, false, 1, 2}, t{false, true, 3, 4};
+    const Faithful faithful = Examine({{L'a', s}, {L'b', t}, {L'\r', t}, {L'c', s}, {L'\t', t}},
+                                      {{L'a', s}, {L'b', t}, {L'\r', t}, {L'c', s}, {L'\t', s}}, 0);
+    const auto style = [](const RtfStyle& r) { return r; };
+    const std::vector<RtfRun> runs = {{style({true, false, 1, 2}), L"a\tb"},
+                                      {style({false, true, 3, 4}), L"b\r"},
+                                      {RtfStyle{}, L"c"},
+                                      {style({true, false, 1, 9}), L"a"}};
+    const auto matched = MatchStyles(runs, L"ab\tb\rca", faithful);
     ASSERT_TRUE(matched);
-    ASSERT_EQ(matched->size(), 5u);
+    ASSERT_EQ(matched->size(), 7u);
     EXPECT_TRUE((*matched)[0] && *(*matched)[0] == s);
-    EXPECT_FALSE((*matched)[1]);  // left out by the RTF
-    EXPECT_TRUE((*matched)[2] && (*matched)[3]);
-    EXPECT_FALSE((*matched)[4]);  // automatic colours
+    EXPECT_TRUE((*matched)[1] && *(*matched)[1] == s);  // b said with a's style, and b is faithful
+    EXPECT_FALSE((*matched)[2]);                         // a tab, wherever the RTF put it
+    EXPECT_TRUE((*matched)[3] && *(*matched)[3] == t);
+    EXPECT_FALSE((*matched)[5]);  // automatic colours
+    EXPECT_FALSE((*matched)[6]);  // a background never seen
     // The final paragraph mark may follow; nothing else may.
-    const std::vector<RtfRun> line = {{RtfStyle{true, false, 1, 2}, L"ab\r"}};
-    EXPECT_TRUE(MatchStyles(line, L"ab"));
-    EXPECT_FALSE(MatchStyles(line, L"a"));
-    EXPECT_FALSE(MatchStyles(runs, L"xyz"));
+    const std::vector<RtfRun> line = {{style({true, false, 1, 2}), L"ab\r"}};
+    EXPECT_TRUE(MatchStyles(line, L"ab", faithful));
+    EXPECT_FALSE(MatchStyles(line, L"a", faithful));
+    EXPECT_FALSE(MatchStyles(line, L"ba", faithful));
+    EXPECT_FALSE(MatchStyles(line, L"aab", faithful));  // a left out where another a follows
+    // Taken on trust, every unit must be in place.
+    EXPECT_FALSE(MatchStyles(runs, L"ab\x01\tb\rca", Faithful::Everything()));
 }
 
 }  // namespace

@@ -1,0 +1,109 @@
+// The checks that let the engine's bulk reader and writer stand in for the
+// literal algorithms on any rich edit control. What the control's own RTF
+// says of a text, what it makes of a fragment streamed in, and what its 8-bit
+// text is, are compared once per font with what it reports position by
+// position on a hidden probe document; only what agreed there is taken
+// without asking. The reader also reads back every fragment it inserted.
+// A check that fails never fails the user: it only costs speed.
+#pragma once
+
+#include "CodedText.h"
+#include "RtfText.h"
+
+#include <windows.h>
+#include <richedit.h>
+
+#include <array>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace bulk {
+
+using codedtext::CharStyle;
+
+// The one record the engine exchanges with the control: bold, underline and
+// the two colours, never anything else. uniform tells whether every
+// character of the selection has the style read.
+CharStyle SelectionStyle(HWND window, bool* uniform = nullptr);
+// target: SCF_SELECTION (the selection, or the caret's next text) or SCF_DEFAULT.
+void SetSelectionStyle(HWND window, const CharStyle& style, WPARAM target);
+
+// The control's RTF of its selection, and a fragment streamed in at its
+// selection: the only ways RTF passes between the bulk paths and a control.
+std::string SelectionRtf(HWND window);
+void StreamFragment(HWND window, std::string rtf);
+
+// What the bulk paths may take from controls of one kind with text in one font.
+class Profile {
+public:
+    // Takes everything on trust: the checks switched off.
+    static std::shared_ptr<const Profile> Unchecked();
+
+    // What the control's RTF states faithfully.
+    const rtftext::Faithful& Rtf() const noexcept { return rtf_; }
+    // The bytes that the selected text of a position holding unit reads as;
+    // none when not known.
+    std::optional<std::string_view> SelectedText(wchar_t unit) const;
+    // The unit that inserting byte makes, where a fragment makes the same in
+    // the same style; 0 where the byte must be inserted literally.
+    wchar_t FragmentUnit(char byte) const { return fragmentUnits_[static_cast<unsigned char>(byte)]; }
+    // Whether a fragment makes a paragraph break as inserting CR LF does.
+    bool FragmentBreaks() const noexcept { return fragmentBreaks_; }
+    // Whether what the reader inserted is read back and compared.
+    bool Checked() const noexcept { return checked_; }
+
+private:
+    friend std::shared_ptr<const Profile> Calibrate(const CHARFORMAT2A& font);
+
+    rtftext::Faithful rtf_;
+    std::array<std::optional<std::string>, 256> lowText_{};        // units below 256
+    std::vector<std::pair<wchar_t, std::string>> highText_;        // the others, sorted
+    std::array<wchar_t, 256> fragmentUnits_{};
+    bool fragmentBreaks_ = false;
+    bool checked_ = true;
+};
+
+// The profile for text in the font of the window's selection (at a caret,
+// of what would be typed there), found once for each font. None when the
+// selection mixes fonts or the probe could not be made: then nothing is
+// taken without asking.
+std::shared_ptr<const Profile> ProfileForSelection(HWND window);
+
+// One insertion that the reader brought in through a fragment: a byte, or a
+// paragraph break, in the style stated for it.
+struct Insertion {
+    char byte;
+    bool isBreak;
+    CharStyle style;
+};
+
+// The first of the insertions that the text units and styles read back from
+// where they went do not show; insertions.size() when all are there. A NUL
+// byte inserts nothing.
+std::size_t FirstMissing(const std::vector<Insertion>& insertions, std::wstring_view units,
+                         const std::vector<CharStyle>& styles, const Profile& profile);
+
+// Tests and the benchmark only; nothing here is used otherwise, and unset
+// it costs nothing.
+namespace testing {
+
+enum class Way { Out, In };
+// Alters every RTF that passes between the bulk paths and a control: what a
+// control writes (Out), before it is read, and every fragment (In), before a
+// control reads it; so a test plays a control that writes and reads RTF its
+// own way. Forgets every profile found.
+void AlterRtf(std::function<void(Way, std::string&)> alteration);
+// With the checks off every profile is Unchecked().
+void SetChecks(bool on);
+// The next use of each font finds its profile anew.
+void ForgetProfiles();
+
+}  // namespace testing
+
+}  // namespace bulk
