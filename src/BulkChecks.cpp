@@ -241,8 +241,8 @@ rtftext::Faithful ExamineRtf(HWND window, const ProbeContent& content, std::size
     Select(window, static_cast<LONG>(first), -1);
     std::vector<rtftext::Said> said;
     try {
-        said = rtftext::Claims(rtftext::ReadRuns(SelectionRtf(window)));
-    } catch (const std::runtime_error&) {
+        said = rtftext::Claims(SelectionRuns(window));
+    } catch (const rtftext::EMalformedRtf&) {
         return rtftext::Faithful();  // RTF that cannot be read says nothing
     } catch (const winlib::EOutOfResources&) {
         return rtftext::Faithful();  // nor does RTF that the control did not give
@@ -286,6 +286,11 @@ std::string SelectionRtf(HWND window)
     if (Alteration())
         Alteration()(testing::Way::Out, rtf);
     return rtf;
+}
+
+std::vector<rtftext::RtfRun> SelectionRuns(HWND window)
+{
+    return rtftext::ReadRuns(SelectionRtf(window), winlib::DecodeCodePage);
 }
 
 void StreamFragment(HWND window, std::string rtf)

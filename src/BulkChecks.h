@@ -37,6 +37,9 @@ void SetSelectionStyle(HWND window, const CharStyle& style, WPARAM target);
 // The control's RTF of its selection, and a fragment streamed in at its
 // selection: the only ways RTF passes between the bulk paths and a control.
 std::string SelectionRtf(HWND window);
+// The runs of the control's RTF of its selection; raises
+// rtftext::EMalformedRtf when that RTF cannot be read.
+std::vector<rtftext::RtfRun> SelectionRuns(HWND window);
 void StreamFragment(HWND window, std::string rtf);
 
 // What the bulk paths may take from controls of one kind with text in one font.

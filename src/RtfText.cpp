@@ -2,9 +2,8 @@
 
 #include "winlib/Strings.h"
 
-#include <windows.h>
-
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <iterator>
 #include <stdexcept>
@@ -103,7 +102,7 @@ namespace {
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-[[noreturn]] void Malformed(const char* what) { throw std::runtime_error(std::string("RTF: ") + what); }
+[[noreturn]] void Malformed(const char* what) { throw EMalformedRtf(std::string("RTF: ") + what); }
 
 struct ColorEntry {
     bool set = false;  // an entry without components is the automatic colour
@@ -119,7 +118,7 @@ struct GroupState {
 
 class Reader {
 public:
-    explicit Reader(std::string_view rtf) : rtf_(rtf) {}
+    Reader(std::string_view rtf, const CodePageDecoder& decode) : rtf_(rtf), decode_(decode) {}
 
     std::vector<RtfRun> Read()
     {
@@ -295,7 +294,9 @@ private:
         } else if (word == "uc" && hasParameter) {
             state_.unicodeSkip = parameter < 0 ? 0 : static_cast<int>(parameter);
         } else if (word == "u" && hasParameter) {
-            Unit(static_cast<wchar_t>(parameter < 0 ? parameter + 65536 : parameter));
+            // A signed 16-bit number: the unit is its low 16 bits, whatever
+            // the width of wchar_t.
+            Unit(static_cast<wchar_t>(static_cast<std::uint16_t>(parameter)));
             skipCount_ = state_.unicodeSkip;
         } else if (const wchar_t unit = SymbolUnit(word)) {
             Unit(unit);
@@ -361,15 +362,12 @@ private:
     {
         if (bytes_.empty())
             return;
-        const int length = static_cast<int>(bytes_.size());
-        const int count = MultiByteToWideChar(codePage_, 0, bytes_.data(), length, nullptr, 0);
-        if (count <= 0)
+        const std::optional<Units> units = decode_(codePage_, bytes_);
+        if (!units)
             Malformed("text not in the code page");
-        std::wstring wide(static_cast<std::size_t>(count), L'\0');
-        MultiByteToWideChar(codePage_, 0, bytes_.data(), length, wide.data(), count);
         bytes_.clear();
-        for (const wchar_t unit : wide)
-            Append(static_cast<wchar_t>(unit));
+        for (const wchar_t unit : *units)
+            Append(unit);
     }
 
     void Append(wchar_t unit)
@@ -385,6 +383,7 @@ private:
     }
 
     std::string_view rtf_;
+    const CodePageDecoder& decode_;
     std::size_t pos_ = 0;
     GroupState state_;
     std::vector<GroupState> stack_;
@@ -399,7 +398,10 @@ private:
 
 }  // namespace
 
-std::vector<RtfRun> ReadRuns(std::string_view rtf) { return Reader(rtf).Read(); }
+std::vector<RtfRun> ReadRuns(std::string_view rtf, const CodePageDecoder& decode)
+{
+    return Reader(rtf, decode).Read();
+}
 
 // ------------------------------------------------------------- faithfulness
 

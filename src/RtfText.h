@@ -8,7 +8,9 @@
 #include "CodedText.h"
 
 #include <cstddef>
+#include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -69,13 +71,23 @@ struct RtfRun {
     Units text;  // a paragraph break is one CR
 };
 
+// RTF that is not well formed: nothing can be taken from it.
+class EMalformedRtf : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The text units of 8-bit text in a code page (RTF names its own with
+// \ansicpg); none when the bytes are not text of that code page.
+using CodePageDecoder = std::function<std::optional<Units>(unsigned codePage, std::string_view bytes)>;
+
 // Reads the document text of RTF as the control writes it: groups, control
 // words and symbols, hexadecimal and Unicode characters, the colour table,
 // and bold, underline, text and background colour. Destinations other than
 // the document text (font table, style sheet, information, pictures,
-// ignorable groups) are skipped. Raises std::runtime_error on RTF that is
-// not well formed.
-std::vector<RtfRun> ReadRuns(std::string_view rtf);
+// ignorable groups) are skipped. Raises EMalformedRtf on RTF that is not
+// well formed.
+std::vector<RtfRun> ReadRuns(std::string_view rtf, const CodePageDecoder& decode);
 
 // One position as the control holds it, and as a transfer says it is: its
 // unit, and its style where the transfer states one.

@@ -79,10 +79,10 @@ std::vector<CharStyle> TForm1::ReadStyles(int First, int Last, std::wstring_view
         CHARRANGE range{First, Last};
         SendMessageA(window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
         try {
-            if (auto matched = rtftext::MatchStyles(rtftext::ReadRuns(bulk::SelectionRtf(window)), Units,
+            if (auto matched = rtftext::MatchStyles(bulk::SelectionRuns(window), Units,
                                                     profile->Rtf()))
                 found = std::move(*matched);
-        } catch (const std::runtime_error&) {
+        } catch (const rtftext::EMalformedRtf&) {
             // RTF that cannot be read tells nothing: every position is asked.
         } catch (const EOutOfResources&) {
             // Nor does a stream that the control broke off.

@@ -2,19 +2,23 @@
 
 #include "winlib/Streams.h"
 
+#include <windows.h>
+
 #include <limits>
 
 namespace winlib {
 
-int HexDigitValue(char c)
+std::optional<std::wstring> DecodeCodePage(unsigned codePage, std::string_view bytes)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+    if (bytes.empty())
+        return std::wstring();
+    const int length = static_cast<int>(bytes.size());
+    const int count = MultiByteToWideChar(codePage, 0, bytes.data(), length, nullptr, 0);
+    if (count <= 0)
+        return std::nullopt;
+    std::wstring units(static_cast<std::size_t>(count), L'\0');
+    MultiByteToWideChar(codePage, 0, bytes.data(), length, units.data(), count);
+    return units;
 }
 
 std::vector<std::string> SplitLines(std::string_view text)

@@ -4,6 +4,7 @@
 #include "winlib/Exceptions.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,7 +20,20 @@ public:
 };
 
 // The value of a hexadecimal digit (either case), or -1 for any other character.
-int HexDigitValue(char c);
+constexpr int HexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// The UTF-16 text of 8-bit text in a code page, as the system converts it;
+// none when the bytes are not text of that code page.
+std::optional<std::wstring> DecodeCodePage(unsigned codePage, std::string_view bytes);
 
 // Splits text at CR LF, CR or LF; a line end at the very end adds no empty line.
 std::vector<std::string> SplitLines(std::string_view text);

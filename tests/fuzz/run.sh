@@ -4,14 +4,14 @@
 # bounded time, keeping a corpus per target. Exits non-zero when a target
 # cannot be built or any input crashes, hangs or breaks a property.
 #
-#   FUZZ_SECONDS  total fuzzing time, shared by the targets (default 30)
+#   FUZZ_SECONDS  total fuzzing time, shared by the targets (default 45)
 #   FUZZ_CXX      the clang++ to use (default clang++-14, else clang++)
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 out="$root/build/fuzz"
-targets=(fuzz_decode fuzz_encode)
-total=${FUZZ_SECONDS:-30}
+targets=(fuzz_decode fuzz_encode fuzz_rtf)
+total=${FUZZ_SECONDS:-45}
 
 cxx=${FUZZ_CXX:-}
 if [ -z "$cxx" ]; then
@@ -35,6 +35,7 @@ for target in "${targets[@]}"; do
     "$cxx" -std=c++17 -g -O1 -Wall -Wextra \
         -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
         -I"$root/src" "$root/tests/fuzz/$target.cpp" "$root/src/CodedText.cpp" "$root/src/winlib/TextLines.cpp" \
+        "$root/src/RtfText.cpp" \
         -o "$out/$target"
 done
 
@@ -58,12 +59,16 @@ for target in "${targets[@]}"; do
         fuzz_decode) seed "$corpus" 'ab' '\00304,00a\00304,08b' '\002\037\00304,00x' \
             '\0034,12x\00399\003123' '\003,05\003' '\003-1,00a\00304,-1b' 'a\000b\017' ;;
         fuzz_encode) seed "$corpus" 'a\041\000b\101\010\r\000\000' 'c\000\000\n\043\002' ;;
+        fuzz_rtf) seed "$corpus" '{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 Fixedsys;}}{\\colortbl;\\red255\\green0\\blue0;}\\cf1\\highlight1\\b a\\b0\\ul b\\ulnone\\tab\\par\\u8364?\\'"'"'e9}' \
+            'a\001\002b\015\003\003c\000\000\000' ;;
     esac
+    dict="$root/tests/fuzz/coded.dict"
+    [ "$target" != fuzz_rtf ] || dict="$root/tests/fuzz/rtf.dict"
     log="$out/$target.log"
     echo "fuzz: running $target for ${per}s (log $log)"
     status=0
     "$out/$target" -max_total_time="$per" -max_len=4096 -timeout=5 -rss_limit_mb=2048 \
-        -dict="$root/tests/fuzz/coded.dict" -print_final_stats=1 \
+        -dict="$dict" -print_final_stats=1 \
         -artifact_prefix="$out/artifacts/$target-" "$corpus" >"$log" 2>&1 || status=$?
     grep -E '^#[0-9]+[[:space:]]+(INITED|DONE)' "$log" || true
     grep -E '^stat::(number_of_executed_units|average_exec_per_sec|peak_rss_mb)' "$log" || true

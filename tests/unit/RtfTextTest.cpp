@@ -1,4 +1,5 @@
 #include "RtfText.h"
+#include "winlib/Strings.h"
 
 #include <gtest/gtest.h>
 
@@ -42,7 +43,7 @@ TEST(RtfTextTest, ReadsTheDocumentTextAndItsStyles)
     under.underline = true;
     CharStyle blueOnBlue = under;
     blueOnBlue.text = 0xFF0000;
-    const auto read = Flatten(ReadRuns(rtf));
+    const auto read = Flatten(ReadRuns(rtf, winlib::DecodeCodePage));
     const std::vector<std::pair<wchar_t, std::optional<CharStyle>>> expected = {
         {L'a', bold}, {L'b', bold}, {L'c', under}, {L'\t', under}, {L'\xE9', under}, {0x20AC, under},
         {L'd', blueOnBlue}, {L'e', under}, {L'\r', under}, {L'f', under}, {L'g', redOnBlue},
@@ -56,9 +57,9 @@ TEST(RtfTextTest, ReadsTheDocumentTextAndItsStyles)
             EXPECT_TRUE(*read[i].second == *expected[i].second) << i;
         }
     }
-    EXPECT_THROW(ReadRuns("{\\rtf1 {a}"), std::runtime_error);
-    EXPECT_THROW(ReadRuns("{\\rtf1 a\\"), std::runtime_error);
-    EXPECT_THROW(ReadRuns("{\\rtf1 \\'4"), std::runtime_error);
+    EXPECT_THROW(ReadRuns("{\\rtf1 {a}", winlib::DecodeCodePage), EMalformedRtf);
+    EXPECT_THROW(ReadRuns("{\\rtf1 a\\", winlib::DecodeCodePage), EMalformedRtf);
+    EXPECT_THROW(ReadRuns("{\\rtf1 \\'4", winlib::DecodeCodePage), EMalformedRtf);
 }
 
 // Fragments read back as what was put in, whatever the bytes: styles stated
@@ -86,11 +87,11 @@ TEST(RtfTextTest, FragmentsReadBackAsWritten)
                 expected.emplace_back(static_cast<wchar_t>(byte), style);
             }
             if (random() % 9 == 0) {
-                const auto part = ReadRuns(writer.Take());
+                const auto part = ReadRuns(writer.Take(), winlib::DecodeCodePage);
                 runs.insert(runs.end(), part.begin(), part.end());
             }
         }
-        const auto part = ReadRuns(writer.Take());
+        const auto part = ReadRuns(writer.Take(), winlib::DecodeCodePage);
         runs.insert(runs.end(), part.begin(), part.end());
         const auto read = Flatten(runs);
         ASSERT_EQ(read.size(), expected.size()) << "round " << round;
