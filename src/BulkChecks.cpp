@@ -445,9 +445,9 @@ std::shared_ptr<const Profile> ProfileForSelection(HWND window)
     std::shared_ptr<const Profile> profile;
     try {
         profile = Calibrate(font);
-    } catch (const std::exception&) {
-        // No probe, no proof: everything is asked this time, and the probe
-        // is tried again next time.
+    } catch (const winlib::Exception&) {
+        // No probe window or stream, no proof: everything is asked this time,
+        // and the probe is tried again next time.
         return nullptr;
     }
     if (profiles.size() >= MaxProfiles)

@@ -777,7 +777,7 @@ CHARRANGE TCustomRich2Edit::Selection()
 
 int TCustomRich2Edit::SelectionStart() { return Selection().cpMin; }
 
-void TCustomRich2Edit::SetSelectionStart(int position) { SelectRange(Handle(), position, position); }
+void TCustomRich2Edit::SetSelectionStart(int position) { SelectRange(position, position); }
 
 int TCustomRich2Edit::SelectionLength()
 {
@@ -788,11 +788,8 @@ int TCustomRich2Edit::SelectionLength()
 void TCustomRich2Edit::SetSelectionLength(int length)
 {
     const CHARRANGE range = Selection();
-    HWND window = Handle();
-    SelectRange(window, range.cpMin, static_cast<LRESULT>(range.cpMin) + length);
-    // The edit control's EM_SCROLLCARET; the rich edit control ignores the
-    // WM_USER + 49 that old headers named so.
-    SendMessageA(window, EM_SCROLLCARET, 0, 0);
+    SelectRange(range.cpMin, range.cpMin + length);
+    ScrollCaret();
 }
 
 std::string TCustomRich2Edit::SelectedText() { return SelectedTextOf(Handle()); }
@@ -919,6 +916,30 @@ void TCustomRich2Edit::StreamIn(WPARAM format, std::string_view data) { StreamIn
 std::string TCustomRich2Edit::StreamOut(WPARAM format) { return StreamOutOf(Handle(), format); }
 
 std::wstring TCustomRich2Edit::UnicodeText() { return UnicodeTextOf(Handle()); }
+
+std::wstring TCustomRich2Edit::SelectedUnits() { return SelectedUnitsOf(Handle()); }
+
+void TCustomRich2Edit::SelectRange(int first, int last) { ::SelectRange(Handle(), first, last); }
+
+// The edit control's EM_SCROLLCARET; the rich edit control ignores the
+// WM_USER + 49 that old headers named so.
+void TCustomRich2Edit::ScrollCaret() { SendMessageA(Handle(), EM_SCROLLCARET, 0, 0); }
+
+namespace {
+// The rich edit control's own undo limit, which the program never changes.
+constexpr WPARAM DefaultUndoLimit = 100;
+}  // namespace
+
+TCustomRich2Edit::UndoSuspension::UndoSuspension(TCustomRich2Edit& edit) : window_(edit.Handle())
+{
+    SendMessageA(window_, EM_SETUNDOLIMIT, 0, 0);
+}
+
+TCustomRich2Edit::UndoSuspension::~UndoSuspension()
+{
+    SendMessageA(window_, EM_EMPTYUNDOBUFFER, 0, 0);
+    SendMessageA(window_, EM_SETUNDOLIMIT, DefaultUndoLimit, 0);
+}
 
 std::wstring UnicodeTextOf(HWND window)
 {

@@ -281,6 +281,24 @@ public:
     // The text as the control holds it, one UTF-16 unit a position; a
     // paragraph break is one CR.
     std::wstring UnicodeText();
+    // The selected text the same way.
+    std::wstring SelectedUnits();
+    // Selects first .. last - 1 at once (the control scrolls the caret into view).
+    void SelectRange(int first, int last);
+    void ScrollCaret();
+
+    // Bulk changes that record no undo steps; afterwards the undo history
+    // is empty and the control's own undo limit is back.
+    class UndoSuspension {
+    public:
+        explicit UndoSuspension(TCustomRich2Edit& edit);
+        ~UndoSuspension();
+        UndoSuspension(const UndoSuspension&) = delete;
+        UndoSuspension& operator=(const UndoSuspension&) = delete;
+
+    private:
+        HWND window_;
+    };
 
     TText2Attributes& SelectionAttributes() { return selectionAttributes_; }
     TText2Attributes& DefaultAttributes() { return defaultAttributes_; }

@@ -14,12 +14,7 @@
 
 #include <array>
 #include <string>
-#include <string_view>
 #include <vector>
-
-namespace bulk {
-class Profile;
-}
 
 // Where every copy and paste passes through, shared by all running copies
 // of the program.
@@ -87,11 +82,6 @@ public:
     void loadfile(const std::string& FileName);
     void getcolors(const std::string& Spec, winlib::TColor& TextColor, winlib::TColor& BackColor,
                    int& Consumed) const;
-    // The styles of the positions First .. Last - 1, whose units are given,
-    // taken from the control's RTF as far as profile (none: nothing) trusts
-    // it and asked for otherwise; the reader reads back with it too.
-    std::vector<codedtext::CharStyle> ReadStyles(int First, int Last, std::wstring_view Units,
-                                                 const bulk::Profile* profile);
 
     // Event handlers.
     void FormCreate(winlib::TComponent* Sender);
@@ -119,8 +109,6 @@ public:
     void Help1Click(winlib::TComponent* Sender);
 
 private:
-    // One position as the writer walks it: selected, scrolled into view, read.
-    codedtext::CharStyle WalkPosition(int Position, std::string& Text);
     // Copy's work; false when the text did not reach the clipboard.
     bool CopySelection();
     void FillCharacterList(bool filtered);

@@ -1,0 +1,313 @@
+#include "BulkExchange.h"
+
+#include "BulkChecks.h"
+#include "RtfText.h"
+
+#include <windows.h>
+#include <richedit.h>
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace bulk {
+
+using codedtext::CharStyle;
+
+namespace {
+
+// One position as the writer walks it: selected, scrolled into view, read.
+CharStyle WalkPosition(TCustomRich2Edit& edit, int position, std::string& text)
+{
+    edit.SetSelectionStart(position);
+    edit.SetSelectionLength(1);
+    const CharStyle style = SelectionStyle(edit.WindowHandle());
+    text = edit.SelectedText();
+    return style;
+}
+
+// The styles of the positions first .. last - 1, whose units are given,
+// taken from the control's RTF as far as profile (none: nothing) trusts it
+// and asked for otherwise; the reader reads back with it too.
+std::vector<CharStyle> ReadStyles(TCustomRich2Edit& edit, int first, int last, std::wstring_view units,
+                                  const Profile* profile)
+{
+    std::vector<std::optional<CharStyle>> found(units.size());
+    const HWND window = edit.WindowHandle();
+    if (profile != nullptr && profile->Rtf().Styles()) {
+        edit.SelectRange(first, last);
+        try {
+            if (auto matched = rtftext::MatchStyles(SelectionRuns(window), units, profile->Rtf()))
+                found = std::move(*matched);
+        } catch (const rtftext::EMalformedRtf&) {
+            // RTF that cannot be read tells nothing: every position is asked.
+        } catch (const winlib::EOutOfResources&) {
+            // Nor does a stream that the control broke off.
+        }
+    }
+
+    // Ask the control where the RTF could not tell: a stretch at once when
+    // it is uniform, otherwise position by position.
+    const auto ask = [&](int from, int to, CharStyle& style) {
+        edit.SelectRange(from, to);
+        bool uniform = false;
+        style = SelectionStyle(window, &uniform);
+        return uniform;
+    };
+    std::vector<CharStyle> styles(units.size());
+    for (std::size_t i = 0; i < found.size();) {
+        if (found[i]) {
+            styles[i] = *found[i];
+            ++i;
+            continue;
+        }
+        std::size_t j = i;
+        while (j < found.size() && !found[j])
+            ++j;
+        CharStyle style;
+        const int from = first + static_cast<int>(i), to = first + static_cast<int>(j);
+        if (ask(from, to, style)) {
+            std::fill(styles.begin() + static_cast<std::ptrdiff_t>(i), styles.begin() + static_cast<std::ptrdiff_t>(j),
+                      style);
+        } else {
+            for (int p = from; p < to; ++p) {
+                ask(p, p + 1, style);
+                styles[static_cast<std::size_t>(p - first)] = style;
+            }
+        }
+        i = j;
+    }
+    return styles;
+}
+
+}  // namespace
+
+std::string WriteCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette, int start, int count)
+{
+    codedtext::Encoder encoder(palette);
+    const long long end = static_cast<long long>(start) + count;
+    if (count > 0) {
+        // The walk moves the selection all over the document; the window
+        // shows only where it ends.
+        winlib::RedrawSuspension suspension(edit.WindowHandle());
+        const std::wstring units = edit.UnicodeText();
+        const long long length = static_cast<long long>(units.size());
+        const int first = static_cast<int>(std::clamp<long long>(start, 0, length));
+        const int last = static_cast<int>(std::clamp<long long>(end, 0, length));
+        std::shared_ptr<const Profile> profile;
+        std::vector<CharStyle> styles;
+        if (first < last) {
+            edit.SelectRange(first, last);
+            profile = ProfileForSelection(edit.WindowHandle());
+            if (profile)
+                styles = ReadStyles(edit, first, last,
+                                    std::wstring_view(units).substr(static_cast<std::size_t>(first),
+                                                                    static_cast<std::size_t>(last - first)),
+                                    profile.get());
+        }
+        // Every position past the end selects the same nothing, so the
+        // control is asked once for all of them.
+        std::optional<std::pair<CharStyle, std::string>> pastEnd;
+        std::string text;
+        for (long long p = start; p < end; ++p) {
+            if (p >= first && p < last && profile) {
+                const std::size_t i = static_cast<std::size_t>(p - first);
+                if (const auto known = profile->SelectedText(units[static_cast<std::size_t>(p)])) {
+                    encoder.Add(styles[i], *known);
+                    continue;
+                }
+            }
+            if (p >= length) {
+                if (!pastEnd) {
+                    const CharStyle style = WalkPosition(edit, static_cast<int>(p), text);
+                    pastEnd.emplace(style, text);
+                }
+                encoder.Add(pastEnd->first, pastEnd->second);
+            } else {
+                const CharStyle style = WalkPosition(edit, static_cast<int>(p), text);
+                encoder.Add(style, text);
+            }
+        }
+        // The selection ends where walking each position would leave it.
+        WalkPosition(edit, static_cast<int>(end - 1), text);
+    }
+    return encoder.Take();
+}
+
+namespace {
+
+// Insertions gathered into one fragment at most: a fragment and what it
+// stands for are held in memory until they are brought in, however long
+// the line.
+constexpr std::size_t FragmentLimit = 1 << 16;
+
+// Insertions at the caret, in the reader's order, brought to the control in
+// bulk as RTF fragments, each read back and compared once it is in. While
+// the control still holds a selection, for breaks whose style a fragment
+// cannot state, and for what the control's fragments were not seen to bring
+// in faithfully, the insertion is made literally; so is the rest of a
+// fragment from where its reading back differs.
+
+class CaretInserter {
+public:
+    explicit CaretInserter(TCustomRich2Edit& edit)
+        : edit_(edit), window_(edit.WindowHandle()), writer_(GetACP()),
+          literal_(edit.SelectionLength() != 0), suspension_(std::in_place, window_)
+    {
+    }
+
+    void Add(const codedtext::StyledChar& c)
+    {
+        if (!literal_ && !profiled_) {
+            profile_ = ProfileForSelection(window_);
+            profiled_ = true;
+        }
+        // A NUL inserts nothing; an LF makes a paragraph break.
+        if (literal_ || !profile_ || (c.ch != '\0' && profile_->FragmentUnit(c.ch) == 0) ||
+            (c.ch == '\n' && !profile_->FragmentBreaks())) {
+            Flush();
+            SetSelectionStyle(window_, c.style, SCF_SELECTION);
+            Replace(std::string(1, c.ch));
+            breakLiteral_ = true;
+            return;
+        }
+        if (pending_.size() >= FragmentLimit)
+            Flush();
+        writer_.SetStyle(c.style);
+        if (c.ch == '\n')
+            writer_.Break();  // what the replace operation makes of it
+        else if (c.ch != '\0')
+            writer_.Text(std::string_view(&c.ch, 1));
+        pending_.push_back(Insertion{c.ch, false, c.style});
+        lastStyle_ = c.style;
+        breakLiteral_ = c.ch == '\n';
+    }
+
+    void Break()
+    {
+        // A break that directly follows another break (a line of codes
+        // only) takes the style that the control gives at the start of a
+        // paragraph, which a fragment cannot state; one after a literal
+        // insertion takes that insertion's.
+        if (literal_ || breakLiteral_ || !profile_ || !profile_->FragmentBreaks()) {
+            Flush();
+            Replace("\r\n");
+            breakLiteral_ = true;
+            return;
+        }
+        writer_.Break();
+        pending_.push_back(Insertion{'\0', true, lastStyle_});
+        breakLiteral_ = true;
+    }
+
+    void Flush()
+    {
+        if (writer_.Empty())
+            return;
+        const std::string rtf = writer_.Take();
+        // The steps would be thrown away at the end (literal insertions
+        // leave none behind), and recording them costs as much again.
+        if (!undoSuspension_)
+            undoSuspension_.emplace(edit_);
+        const LONG start = edit_.SelectionStart();
+        StreamFragment(window_, rtf);
+        if (profile_->Checked())
+            Check(start);
+        pending_.clear();
+    }
+
+    // Call once at the end, also after a failure.
+    void Finish()
+    {
+        try {
+            Flush();
+        } catch (...) {
+            End();
+            throw;
+        }
+        End();
+    }
+
+private:
+    // Reads back what the last fragment brought in (from start to the
+    // caret) and inserts literally what it did not bring in as inserting
+    // each character would have.
+    void Check(LONG start)
+    {
+        const LONG end = edit_.SelectionStart();
+        edit_.SelectRange(start, end);
+        std::wstring units = edit_.SelectedUnits();
+        const auto length = static_cast<std::size_t>(end - start);
+        if (units.size() != length)
+            units = edit_.UnicodeText().substr(static_cast<std::size_t>(start), length);
+        const std::shared_ptr<const Profile> profile = ProfileForSelection(window_);
+        const std::vector<CharStyle> styles = ReadStyles(edit_, start, end, units, profile.get());
+        const std::size_t missing = FirstMissing(pending_, units, styles, *profile_);
+        LONG from = start;
+        for (std::size_t i = 0; i < missing; ++i)
+            from += pending_[i].isBreak || pending_[i].byte != '\0' ? 1 : 0;
+        edit_.SelectRange(from, end);
+        if (from == end && missing == pending_.size())
+            return;
+        edit_.SetSelectedText("");
+        for (std::size_t i = missing; i < pending_.size(); ++i) {
+            const Insertion& insertion = pending_[i];
+            // A break takes the style at the caret, which is that of the
+            // insertion before it.
+            if (!insertion.isBreak || i == missing)
+                SetSelectionStyle(window_, insertion.style, SCF_SELECTION);
+            edit_.SetSelectedText(insertion.isBreak ? std::string("\r\n") : std::string(1, insertion.byte));
+        }
+    }
+
+    void End()
+    {
+        undoSuspension_.reset();
+        suspension_.reset();
+        // Where each insertion would have scrolled: the caret in view.
+        edit_.ScrollCaret();
+    }
+
+    void Replace(const std::string& text)
+    {
+        edit_.SetSelectedText(text);
+        literal_ = false;
+    }
+
+    TCustomRich2Edit& edit_;
+    HWND window_;
+    rtftext::FragmentWriter writer_;
+    bool literal_;
+    std::optional<winlib::RedrawSuspension> suspension_;
+    std::optional<TCustomRich2Edit::UndoSuspension> undoSuspension_;  // from the first fragment on
+    std::shared_ptr<const Profile> profile_;  // none: everything is inserted literally
+    bool profiled_ = false;
+    std::vector<Insertion> pending_;  // what the fragment being built brings in
+    bool breakLiteral_ = true;  // the load starts at the caret's own style
+    CharStyle lastStyle_;
+};
+
+}  // namespace
+
+void ReadCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette, winlib::TextFileReader& file)
+{
+    CaretInserter inserter(edit);
+    std::string line;
+    try {
+        while (file.ReadLine(line)) {
+            codedtext::DecodeLineTo(palette, line, [&](const codedtext::StyledChar& c) { inserter.Add(c); });
+            inserter.Break();
+        }
+    } catch (...) {
+        // What was read before the failure is brought in before the failure
+        // goes on: it stays inserted.
+        inserter.Finish();
+        throw;
+    }
+    inserter.Finish();
+}
+
+}  // namespace bulk

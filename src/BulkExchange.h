@@ -1,0 +1,34 @@
+// The engine's writer and reader, brought to the rich text control in bulk.
+//
+// The writer and the reader are defined one position and one character at
+// a time; done so literally they cost several messages, each with a redraw
+// or a scroll, for every character. Here the same results come in bulk: the
+// reader streams RTF fragments in at the caret, the writer reads the
+// positions' styles from the control's own RTF and their text from its
+// Unicode text. Only what the control was seen to do faithfully goes the
+// bulk route (BulkChecks); wherever that cannot tell, the position or the
+// character takes the literal route.
+#pragma once
+
+#include "CodedText.h"
+#include "CustomRich2edit.h"
+#include "winlib/RuntimeFiles.h"
+
+#include <string>
+
+namespace bulk {
+
+// The coded text of the editor's positions start .. start + count - 1, as
+// the writer makes it walking them one at a time: every position's style
+// compared with the running one, a paragraph break ending a line, and the
+// positions past the end read as the control limits them. The selection
+// ends on the last position walked, as the walk leaves it.
+std::string WriteCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette, int start, int count);
+
+// Inserts the lines of file at the editor's caret, as the reader inserts
+// them one character at a time: each character in the style its codes give,
+// each line ended by a paragraph break. What was read before a failure stays
+// inserted. The insertions leave no undo steps.
+void ReadCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette, winlib::TextFileReader& file);
+
+}  // namespace bulk
