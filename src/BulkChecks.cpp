@@ -315,7 +315,7 @@ std::shared_ptr<const Profile> Profile::Unchecked()
             wchar_t unit = 0;
             if (MultiByteToWideChar(CP_ACP, 0, &c, 1, &unit, 1) != 1)
                 continue;
-            profile->fragmentUnits_[byte] = byte == '\n' ? L'\r' : unit;
+            profile->fragmentCharacters_[byte] = byte == '\n' ? L'\r' : unit;
             char bytes[8];
             const int count = WideCharToMultiByte(CP_ACP, 0, &unit, 1, bytes, sizeof bytes, nullptr, nullptr);
             if (count > 0 && unit < 256)
@@ -400,9 +400,9 @@ std::shared_ptr<const Profile> Calibrate(const CHARFORMAT2A& font)
     for (std::size_t p = 0; exact && p < expected.size(); ++p)
         exact = fragmentHeld[p].unit == expected[p].unit && fragmentHeld[p].style == *expected[p].style;
     for (unsigned byte = 1; byte < 256; ++byte)
-        if (inserted[byte] != 0 && fragments.Unit(inserted[byte]) && byte != LineEnd && byte != EndOfData)
-            profile->fragmentUnits_[byte] = inserted[byte];
-    profile->fragmentBreaks_ = fragments.Styles() && fragments.Unit(L'\r');
+        if (inserted[byte] != 0 && fragments.Character(inserted[byte]) && byte != LineEnd && byte != EndOfData)
+            profile->fragmentCharacters_[byte] = inserted[byte];
+    profile->fragmentBreaks_ = fragments.Styles() && fragments.Character(L'\r');
 
     // The writer's probe must hold every change of style that the fragment
     // part was meant to; where a fragment did not make it so, it is made
@@ -464,7 +464,7 @@ std::size_t FirstMissing(const std::vector<Insertion>& insertions, std::wstring_
         const Insertion& insertion = insertions[i];
         if (!insertion.isBreak && insertion.byte == '\0')
             continue;
-        const wchar_t unit = insertion.isBreak ? L'\r' : profile.FragmentUnit(insertion.byte);
+        const wchar_t unit = insertion.isBreak ? L'\r' : profile.FragmentCharacter(insertion.byte);
         if (p >= units.size() || p >= styles.size() || units[p] != unit || styles[p] != insertion.style)
             return i;
         ++p;

@@ -55,7 +55,7 @@ public:
     std::optional<std::string_view> SelectedText(wchar_t unit) const;
     // The unit that inserting byte makes, where a fragment makes the same in
     // the same style; 0 where the byte must be inserted literally.
-    wchar_t FragmentUnit(char byte) const { return fragmentUnits_[static_cast<unsigned char>(byte)]; }
+    wchar_t FragmentCharacter(char byte) const { return fragmentCharacters_[static_cast<unsigned char>(byte)]; }
     // Whether a fragment makes a paragraph break as inserting CR LF does.
     bool FragmentBreaks() const noexcept { return fragmentBreaks_; }
     // Whether what the reader inserted is read back and compared.
@@ -67,7 +67,7 @@ private:
     rtftext::Faithful rtf_;
     std::array<std::optional<std::string>, 256> lowText_{};        // units below 256
     std::vector<std::pair<wchar_t, std::string>> highText_;        // the others, sorted
-    std::array<wchar_t, 256> fragmentUnits_{};
+    std::array<wchar_t, 256> fragmentCharacters_{};
     bool fragmentBreaks_ = false;
     bool checked_ = true;
 };

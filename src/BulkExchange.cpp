@@ -166,7 +166,7 @@ public:
             profiled_ = true;
         }
         // A NUL inserts nothing; an LF makes a paragraph break.
-        if (literal_ || !profile_ || (c.ch != '\0' && profile_->FragmentUnit(c.ch) == 0) ||
+        if (literal_ || !profile_ || (c.ch != '\0' && profile_->FragmentCharacter(c.ch) == 0) ||
             (c.ch == '\n' && !profile_->FragmentBreaks())) {
             Flush();
             SetSelectionStyle(window_, c.style, SCF_SELECTION);
@@ -239,7 +239,7 @@ private:
     {
         const LONG end = edit_.SelectionStart();
         edit_.SelectRange(start, end);
-        std::wstring units = edit_.SelectedUnits();
+        std::wstring units = edit_.SelectedUnicodeText();
         const auto length = static_cast<std::size_t>(end - start);
         if (units.size() != length)
             units = edit_.UnicodeText().substr(static_cast<std::size_t>(start), length);

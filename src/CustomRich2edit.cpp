@@ -848,7 +848,7 @@ std::wstring ReadUnits(HWND window, std::size_t length, DWORD which)
 
 }  // namespace
 
-std::wstring SelectedUnitsOf(HWND window)
+std::wstring SelectedUnicodeTextOf(HWND window)
 {
     CHARRANGE range{0, 0};
     SendMessageA(window, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
@@ -917,7 +917,7 @@ std::string TCustomRich2Edit::StreamOut(WPARAM format) { return StreamOutOf(Hand
 
 std::wstring TCustomRich2Edit::UnicodeText() { return UnicodeTextOf(Handle()); }
 
-std::wstring TCustomRich2Edit::SelectedUnits() { return SelectedUnitsOf(Handle()); }
+std::wstring TCustomRich2Edit::SelectedUnicodeText() { return SelectedUnicodeTextOf(Handle()); }
 
 void TCustomRich2Edit::SelectRange(int first, int last) { ::SelectRange(Handle(), first, last); }
 

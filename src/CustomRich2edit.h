@@ -183,7 +183,7 @@ std::string StreamOutOf(HWND window, WPARAM format);
 std::wstring UnicodeTextOf(HWND window);
 std::string SelectedTextOf(HWND window);
 // The selected text as UTF-16 units, one a position.
-std::wstring SelectedUnitsOf(HWND window);
+std::wstring SelectedUnicodeTextOf(HWND window);
 
 // --------------------------------------------------------------- line list
 
@@ -282,7 +282,7 @@ public:
     // paragraph break is one CR.
     std::wstring UnicodeText();
     // The selected text the same way.
-    std::wstring SelectedUnits();
+    std::wstring SelectedUnicodeText();
     // Selects first .. last - 1 at once (the control scrolls the caret into view).
     void SelectRange(int first, int last);
     void ScrollCaret();

@@ -224,11 +224,11 @@ private:
         case '}':
             Character(c);
             return;
-        case '~': Unit(0x00A0); return;
-        case '-': Unit(0x00AD); return;
-        case '_': Unit(0x2011); return;
+        case '~': WideCharacter(0x00A0); return;
+        case '-': WideCharacter(0x00AD); return;
+        case '_': WideCharacter(0x2011); return;
         case '\r':
-        case '\n': Unit(L'\r'); return;
+        case '\n': WideCharacter(L'\r'); return;
         default: return;  // other symbols carry no text
         }
     }
@@ -242,7 +242,7 @@ private:
             bytes_ += c;
     }
 
-    void Unit(wchar_t unit)
+    void WideCharacter(wchar_t unit)
     {
         destinationStart_ = false;
         skipCount_ = 0;
@@ -296,10 +296,10 @@ private:
         } else if (word == "u" && hasParameter) {
             // A signed 16-bit number: the unit is its low 16 bits, whatever
             // the width of wchar_t.
-            Unit(static_cast<wchar_t>(static_cast<std::uint16_t>(parameter)));
+            WideCharacter(static_cast<wchar_t>(static_cast<std::uint16_t>(parameter)));
             skipCount_ = state_.unicodeSkip;
-        } else if (const wchar_t unit = SymbolUnit(word)) {
-            Unit(unit);
+        } else if (const wchar_t unit = SymbolCharacter(word)) {
+            WideCharacter(unit);
         } else if (word == "plain") {
             Style(RtfStyle{});
         } else if (word == "b") {
@@ -327,7 +327,7 @@ private:
     }
 
     // The control words that stand for one character.
-    static wchar_t SymbolUnit(std::string_view word)
+    static wchar_t SymbolCharacter(std::string_view word)
     {
         static constexpr std::pair<const char*, wchar_t> symbols[] = {
             {"par", L'\r'},        {"tab", L'\t'},        {"line", L'\v'},       {"emdash", 0x2014},
@@ -362,7 +362,7 @@ private:
     {
         if (bytes_.empty())
             return;
-        const std::optional<Units> units = decode_(codePage_, bytes_);
+        const std::optional<WideText> units = decode_(codePage_, bytes_);
         if (!units)
             Malformed("text not in the code page");
         bytes_.clear();
@@ -373,7 +373,7 @@ private:
     void Append(wchar_t unit)
     {
         if (runs_.empty() || !SameStyle(runs_.back().style, state_.style))
-            runs_.push_back(RtfRun{state_.style, Units()});
+            runs_.push_back(RtfRun{state_.style, WideText()});
         runs_.back().text += unit;
     }
 
@@ -551,13 +551,13 @@ std::optional<std::vector<std::optional<CharStyle>>> MatchStyles(const std::vect
     const auto nextFaithful = [&] {
         for (; run < runs.size(); ++run, offset = 0) {
             for (; offset < runs[run].text.size(); ++offset)
-                if (faithful.Unit(runs[run].text[offset]))
+                if (faithful.Character(runs[run].text[offset]))
                     return true;
         }
         return false;
     };
     for (std::size_t p = 0; p < units.size(); ++p) {
-        if (!faithful.Unit(units[p]))
+        if (!faithful.Character(units[p]))
             continue;  // stays unknown, wherever the RTF put it
         if (!nextFaithful() || runs[run].text[offset] != units[p])
             return std::nullopt;

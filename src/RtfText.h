@@ -64,11 +64,11 @@ struct RtfStyle {
 };
 
 // Text as UTF-16 code units, the control's own positions.
-using Units = std::wstring;
+using WideText = std::wstring;
 
 struct RtfRun {
     RtfStyle style;
-    Units text;  // a paragraph break is one CR
+    WideText text;  // a paragraph break is one CR
 };
 
 // RTF that is not well formed: nothing can be taken from it.
@@ -79,7 +79,7 @@ public:
 
 // The text units of 8-bit text in a code page (RTF names its own with
 // \ansicpg); none when the bytes are not text of that code page.
-using CodePageDecoder = std::function<std::optional<Units>(unsigned codePage, std::string_view bytes)>;
+using CodePageDecoder = std::function<std::optional<WideText>(unsigned codePage, std::string_view bytes)>;
 
 // Reads the document text of RTF as the control writes it: groups, control
 // words and symbols, hexadecimal and Unicode characters, the colour table,
@@ -114,7 +114,7 @@ public:
 
     // Whether the transfer states styles at all.
     bool Styles() const noexcept { return styles_; }
-    bool Unit(wchar_t unit) const { return units_[static_cast<std::size_t>(unit)]; }
+    bool Character(wchar_t unit) const { return units_[static_cast<std::size_t>(unit)]; }
     bool Text(Color color) const;
     bool Back(Color color) const;
     // A stated style that may be taken as it is.

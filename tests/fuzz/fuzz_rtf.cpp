@@ -24,9 +24,9 @@ void Require(bool condition)
 
 // Every byte as the unit of the same number, whatever the code page: the
 // system's conversion is not what is fuzzed here.
-std::optional<Units> Latin1(unsigned, std::string_view bytes)
+std::optional<WideText> Latin1(unsigned, std::string_view bytes)
 {
-    Units units;
+    WideText units;
     for (const char byte : bytes)
         units += static_cast<wchar_t>(static_cast<unsigned char>(byte));
     return units;
@@ -40,7 +40,7 @@ void ReadsAnyBytes(std::string_view input)
     } catch (const EMalformedRtf&) {
         return;
     }
-    Units units;
+    WideText units;
     std::vector<std::optional<CharStyle>> stated;
     for (const RtfRun& run : runs) {
         units += run.text;

@@ -117,11 +117,11 @@ TEST(RtfTextTest, ExaminingAProbeTrustsOnlyWhatWasSaidRightly)
     const Faithful found = Examine(held, said, 2);
     EXPECT_TRUE(found.Styles());
     for (const wchar_t unit : {L'a', L'b', L'c', L'd', L'e'})
-        EXPECT_TRUE(found.Unit(unit)) << static_cast<int>(unit);
-    EXPECT_FALSE(found.Unit(L'\t'));    // in another style
-    EXPECT_FALSE(found.Unit(L'\x01'));  // left out
-    EXPECT_FALSE(found.Unit(L'x'));     // added
-    EXPECT_FALSE(found.Unit(L'z'));     // never seen
+        EXPECT_TRUE(found.Character(unit)) << static_cast<int>(unit);
+    EXPECT_FALSE(found.Character(L'\t'));    // in another style
+    EXPECT_FALSE(found.Character(L'\x01'));  // left out
+    EXPECT_FALSE(found.Character(L'x'));     // added
+    EXPECT_FALSE(found.Character(L'z'));     // never seen
     EXPECT_TRUE(found.Text(0x0000FF) && found.Back(0x00FFFF) && found.Back(0x00FF00));
     EXPECT_FALSE(found.Text(0x00FFFF));  // seen only as a background
 
@@ -130,7 +130,7 @@ TEST(RtfTextTest, ExaminingAProbeTrustsOnlyWhatWasSaidRightly)
     wrongEarly[1].style = red;
     const Faithful none = Examine(held, wrongEarly, 2);
     EXPECT_FALSE(none.Styles());
-    EXPECT_FALSE(none.Unit(L'a'));
+    EXPECT_FALSE(none.Character(L'a'));
     EXPECT_TRUE(Examine(held, wrongEarly, 1).Styles());
 }
 
