@@ -60,18 +60,6 @@ DecodedLine DecodeLine(const Palette& palette, std::string_view line)
     return result;
 }
 
-std::vector<StyledRun> GroupRuns(const std::vector<StyledChar>& chars)
-{
-    std::vector<StyledRun> runs;
-    for (const StyledChar& sc : chars) {
-        if (runs.empty() || runs.back().style != sc.style)
-            runs.push_back(StyledRun{sc.style, std::string()});
-        if (sc.ch != '\0')
-            runs.back().text += sc.ch;
-    }
-    return runs;
-}
-
 CodeWriter::CodeWriter(const Palette& palette)
     : palette_(palette), running_(WriterLineStartStyle(palette))
 {
@@ -90,13 +78,6 @@ void CodeWriter::AppendCodes(const CharStyle& style, std::string& out)
         out += Indexof(palette_, style.back);
     }
     running_ = style;
-}
-
-std::string CodeWriter::CodesFor(const CharStyle& style)
-{
-    std::string codes;
-    AppendCodes(style, codes);
-    return codes;
 }
 
 void CodeWriter::Reset() { running_ = WriterLineStartStyle(palette_); }
@@ -118,26 +99,11 @@ bool Encoder::Add(const CharStyle& style, std::string_view selectedText)
     return false;
 }
 
-bool Encoder::Add(const StyledChar& position)
-{
-    const char ch = position.ch;
-    return Add(position.style,
-               ch == NothingSelected ? std::string_view() : std::string_view(&ch, 1));
-}
-
 std::string Encoder::Take()
 {
     std::string taken;
     taken.swap(text_);
     return taken;
-}
-
-std::string Encode(const Palette& palette, const std::vector<StyledChar>& positions)
-{
-    Encoder encoder(palette);
-    for (const StyledChar& position : positions)
-        encoder.Add(position);
-    return encoder.Take();
 }
 
 } // namespace codedtext

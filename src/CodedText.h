@@ -71,8 +71,7 @@ constexpr CharStyle WriterLineStartStyle(const Palette& palette)
     return CharStyle{false, false, palette[1], palette[0]};
 }
 
-// One character with its style. For the writer's input ch also marks what the
-// walked position held (see Encoder).
+// One character with its style.
 struct StyledChar {
     char ch = '\0';
     CharStyle style;
@@ -83,12 +82,6 @@ constexpr bool operator==(const StyledChar& a, const StyledChar& b)
     return a.ch == b.ch && a.style == b.style;
 }
 constexpr bool operator!=(const StyledChar& a, const StyledChar& b) { return !(a == b); }
-
-// Consecutive characters of one style, to be inserted at once.
-struct StyledRun {
-    CharStyle style;
-    std::string text;
-};
 
 // The two-digit palette code of a colour ("00".."15", lowest index wins), or
 // "-1" when the colour is not in the palette.
@@ -137,12 +130,6 @@ CharStyle DecodeLineTo(const Palette& palette, std::string_view line, Each&& eac
     return running;
 }
 
-// Groups consecutive characters of equal style into runs. NUL bytes are left
-// out of a run's text, because the control takes inserted text only up to its
-// first NUL; a run may therefore be empty, and still sets its style at the caret
-// like the single NUL insertions it replaces.
-std::vector<StyledRun> GroupRuns(const std::vector<StyledChar>& chars);
-
 // Produces the codes that bring the running style to a character's style:
 // bold toggle, underline toggle, then one colour code with both indices, each
 // only where that part differs.
@@ -152,7 +139,6 @@ public:
 
     // Appends the codes for style to out; style becomes the running style.
     void AppendCodes(const CharStyle& style, std::string& out);
-    std::string CodesFor(const CharStyle& style);
 
     // Back to the writer's line start style, as after a paragraph break.
     void Reset();
@@ -168,7 +154,6 @@ private:
 // What a walked position's selected text reduces to, for Encoder::Add.
 constexpr char ParagraphBreak = '\r';
 constexpr char LineFeed = '\n';
-constexpr char NothingSelected = '\0';
 
 // Builds coded text from the positions the writer walks, one at a time: every
 // position's style goes through the code comparison first; then a paragraph
@@ -179,11 +164,9 @@ class Encoder {
 public:
     explicit Encoder(const Palette& palette);
 
-    // style and selected text of one position; true when it ended a line.
+    // style and selected text of one position (empty where the control
+    // selected nothing); true when it ended a line.
     bool Add(const CharStyle& style, std::string_view selectedText);
-    // ch is ParagraphBreak, LineFeed, NothingSelected (a position where the
-    // control selected nothing) or an ordinary character.
-    bool Add(const StyledChar& position);
 
     // The coded text produced since the last Take.
     const std::string& Text() const noexcept { return text_; }
@@ -193,8 +176,5 @@ private:
     CodeWriter writer_;
     std::string text_;
 };
-
-// All positions through one Encoder.
-std::string Encode(const Palette& palette, const std::vector<StyledChar>& positions);
 
 } // namespace codedtext

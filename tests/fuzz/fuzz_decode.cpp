@@ -159,9 +159,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Encoder encoder(DefaultPalette);
         std::vector<StyledChar> plain;
         for (const StyledChar& c : decoded.chars)
-            if (c.ch != ParagraphBreak && c.ch != LineFeed && c.ch != NothingSelected) {
+            if (c.ch != ParagraphBreak && c.ch != LineFeed && c.ch != '\0') {
                 plain.push_back(c);
-                encoder.Add(c);
+                encoder.Add(c.style, std::string_view(&c.ch, 1));
             }
         Require(DecodeLine(DefaultPalette, encoder.Take()).chars == plain);
     }

@@ -52,7 +52,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Encoder encoder(DefaultPalette);
     std::string coded;
     for (const StyledChar& position : document) {
-        if (encoder.Add(position)) {
+        const char ch = position.ch;
+        // A NUL stands for a position where the control selected nothing.
+        if (encoder.Add(position.style, ch == '\0' ? std::string_view() : std::string_view(&ch, 1))) {
             const std::string line = encoder.Take();
             Require(line.size() >= 2 && line.compare(line.size() - 2, 2, "\r\n") == 0);
             coded += line;
@@ -83,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         if (c.ch == ParagraphBreak)
             ++breaks;
-        else if (c.ch != LineFeed && c.ch != NothingSelected)
+        else if (c.ch != LineFeed && c.ch != '\0')
             expected.push_back(c);
     }
     Require(decoded == expected);

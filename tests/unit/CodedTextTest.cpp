@@ -46,6 +46,23 @@ std::vector<StyledChar> operator+(std::vector<StyledChar> a, const std::vector<S
     return a;
 }
 
+// The walked positions through one Encoder, as Savefile feeds it: a NUL
+// stands for a position where the control selected nothing.
+std::string Encode(const std::vector<StyledChar>& positions)
+{
+    Encoder encoder(DefaultPalette);
+    for (const StyledChar& p : positions)
+        encoder.Add(p.style, p.ch == '\0' ? std::string_view() : std::string_view(&p.ch, 1));
+    return encoder.Take();
+}
+
+std::string Codes(CodeWriter& writer, const CharStyle& style)
+{
+    std::string codes;
+    writer.AppendCodes(style, codes);
+    return codes;
+}
+
 TEST(CodedTextPalette, IndexofGivesTwoDigitCodesOrMinusOne)
 {
     EXPECT_EQ(DefaultPalette[10], 0x808040u);
@@ -125,61 +142,47 @@ TEST(CodedTextDecode, TogglesAndOrdinaryBytes)
     EXPECT_TRUE(decode("\x02\x1f\x03").empty());
 }
 
-TEST(CodedTextDecode, GroupRunsJoinsEqualStylesAndDropsNul)
-{
-    const CharStyle red = Style(Red, White), bold = Style(Black, White, true);
-    const auto runs = GroupRuns(Chars(std::string("ab\0c", 4), red) + Chars(std::string(1, '\0'), bold) +
-                                Chars("d", red));
-    ASSERT_EQ(runs.size(), 3u);
-    EXPECT_EQ(runs[0].text, "abc");
-    EXPECT_EQ(runs[0].style, red);
-    EXPECT_EQ(runs[1].text, ""); // still sets its style at the caret
-    EXPECT_EQ(runs[1].style, bold);
-    EXPECT_EQ(runs[2].text, "d");
-    EXPECT_TRUE(GroupRuns({}).empty());
-}
-
 TEST(CodedTextWriter, CodesOnlyWhereTheStyleChanges)
 {
     CodeWriter writer(DefaultPalette);
-    EXPECT_EQ(writer.CodesFor(Style(Black, White)), "");
-    EXPECT_EQ(writer.CodesFor(Style(Red, White, true, true)), "\x02\x1f\x03" "04,00");
-    EXPECT_EQ(writer.CodesFor(Style(Red, White, true, true)), "");
-    EXPECT_EQ(writer.CodesFor(Style(Red, Yellow, true, true)), "\x03" "04,08"); // both indices
-    EXPECT_EQ(writer.CodesFor(Style(Unset, White, false, true)), "\x02\x03-1,00");
-    EXPECT_EQ(writer.CodesFor(Style(Red, 0x80000005, false, true)), "\x03" "04,-1");
+    EXPECT_EQ(Codes(writer, Style(Black, White)), "");
+    EXPECT_EQ(Codes(writer, Style(Red, White, true, true)), "\x02\x1f\x03" "04,00");
+    EXPECT_EQ(Codes(writer, Style(Red, White, true, true)), "");
+    EXPECT_EQ(Codes(writer, Style(Red, Yellow, true, true)), "\x03" "04,08"); // both indices
+    EXPECT_EQ(Codes(writer, Style(Unset, White, false, true)), "\x02\x03-1,00");
+    EXPECT_EQ(Codes(writer, Style(Red, 0x80000005, false, true)), "\x03" "04,-1");
     writer.Reset();
     EXPECT_EQ(writer.Running(), Style(Black, White));
 
     Palette own = DefaultPalette; // the writer's line start follows the palette
     own[1] = Navy;
     CodeWriter navy(own);
-    EXPECT_EQ(navy.CodesFor(Style(Navy, White)), "");
-    EXPECT_EQ(navy.CodesFor(Style(Black, White)), "\x03-1,00");
+    EXPECT_EQ(Codes(navy, Style(Navy, White)), "");
+    EXPECT_EQ(Codes(navy, Style(Black, White)), "\x03-1,00");
 }
 
 TEST(CodedTextWriter, EncodesLinesLikeTheFileWriter)
 {
     const CharStyle plain = Style(Black, White), bold = Style(Black, White, true);
     const CharStyle redWhite = Style(Red, White), redYellow = Style(Red, Yellow);
-    EXPECT_EQ(Encode(DefaultPalette, {}), "");
-    EXPECT_EQ(Encode(DefaultPalette, Chars("ab\rcd", plain)), "ab\r\ncd");
-    EXPECT_EQ(Encode(DefaultPalette, Chars("ab\rcd\r", plain)), "ab\r\ncd\r\n");
-    EXPECT_EQ(Encode(DefaultPalette, Chars("\r", plain)), "\r\n");
+    EXPECT_EQ(Encode({}), "");
+    EXPECT_EQ(Encode(Chars("ab\rcd", plain)), "ab\r\ncd");
+    EXPECT_EQ(Encode(Chars("ab\rcd\r", plain)), "ab\r\ncd\r\n");
+    EXPECT_EQ(Encode(Chars("\r", plain)), "\r\n");
 
     const auto ab = Chars("a", redWhite) + Chars("b", redYellow);
-    EXPECT_EQ(Encode(DefaultPalette, ab + Chars("\r", redYellow)),
+    EXPECT_EQ(Encode(ab + Chars("\r", redYellow)),
               "\x03" "04,00a\x03" "04,08b\r\n");
-    EXPECT_EQ(Encode(DefaultPalette, ab + Chars("\r", plain)),
+    EXPECT_EQ(Encode(ab + Chars("\r", plain)),
               "\x03" "04,00a\x03" "04,08b\x03" "01,00\r\n");
 
-    EXPECT_EQ(Encode(DefaultPalette, Chars("abc", bold) + Chars("\r", plain)), "\x02" "abc\x02\r\n");
-    EXPECT_EQ(Encode(DefaultPalette, Chars("a\rb", bold)), "\x02" "a\r\n\x02" "b");
+    EXPECT_EQ(Encode(Chars("abc", bold) + Chars("\r", plain)), "\x02" "abc\x02\r\n");
+    EXPECT_EQ(Encode(Chars("a\rb", bold)), "\x02" "a\r\n\x02" "b");
     // An LF adds nothing and ends no line, but its style is compared.
-    EXPECT_EQ(Encode(DefaultPalette, Chars("a", plain) + Chars("\n", redWhite) + Chars("b", plain)),
+    EXPECT_EQ(Encode(Chars("a", plain) + Chars("\n", redWhite) + Chars("b", plain)),
               "a\x03" "04,00\x03" "01,00b");
     // Positions past the end select nothing; their codes stay in the tail line.
-    EXPECT_EQ(Encode(DefaultPalette, Chars("a\r", plain) + Chars(std::string(2, '\0'), bold)),
+    EXPECT_EQ(Encode(Chars("a\r", plain) + Chars(std::string(2, '\0'), bold)),
               "a\r\n\x02");
 
     Encoder encoder(DefaultPalette);
@@ -202,7 +205,7 @@ TEST(CodedTextRoundTrip, DecodingWhatWasEncodedGivesBackEveryStyle)
         if (document.back().ch != '\r')
             expected.push_back(document.back());
     }
-    const std::string coded = Encode(DefaultPalette, document);
+    const std::string coded = Encode(document);
     std::vector<StyledChar> decoded;
     for (std::size_t start = 0; start < coded.size();) {
         const std::size_t end = std::min(coded.find("\r\n", start), coded.size());
@@ -219,7 +222,7 @@ TEST(CodedTextRoundTrip, WritersFormSurvivesDecodeAndEncode)
                                   "x\x03" "12,1399\x1f" "9"}) {
         const DecodedLine decoded = DecodeLine(DefaultPalette, line);
         // The break takes the style of the character before it.
-        EXPECT_EQ(Encode(DefaultPalette, decoded.chars + Chars("\r", decoded.chars.back().style)),
+        EXPECT_EQ(Encode(decoded.chars + Chars("\r", decoded.chars.back().style)),
                   std::string(line) + "\r\n");
     }
 }
