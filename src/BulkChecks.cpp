@@ -345,6 +345,47 @@ std::optional<std::string_view> Profile::SelectedText(wchar_t unit) const
     return std::string_view(found->second);
 }
 
+namespace {
+
+// The probe made anew in the window: the fragment part as the reader would
+// bring it in (or, literally, as the literal reader would), then every byte
+// inserted literally.
+ProbeContent BuildProbe(HWND window, const CHARFORMAT2A& format, const std::vector<Insertion>& fragmentPart,
+                        const std::vector<Insertion>& literalPart, bool literally)
+{
+    SetWindowTextA(window, "");
+    CHARFORMAT2A caret = format;
+    SendMessageA(window, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&caret));
+    if (literally) {
+        for (const Insertion& item : fragmentPart)
+            InsertLiterally(window, item);
+    } else {
+        try {
+            StreamFragment(window, FragmentOf(fragmentPart));
+        } catch (const winlib::EOutOfResources&) {
+            // A control that refuses fragments gets none.
+        }
+    }
+    const std::size_t literalStart = static_cast<std::size_t>(Caret(window));
+    for (const Insertion& item : literalPart)
+        InsertLiterally(window, item);
+    return Read(window, literalStart);
+}
+
+// What inserting each byte literally made, where each made one position.
+std::array<wchar_t, 256> LiterallyInserted(const ProbeContent& content, const std::vector<Insertion>& literalPart)
+{
+    std::array<wchar_t, 256> inserted{};
+    const std::size_t literalStart = content.held.size() - content.literalText.size();
+    if (content.literalText.size() == literalPart.size())
+        for (std::size_t i = 0; i < literalPart.size(); ++i)
+            if (!literalPart[i].isBreak)
+                inserted[static_cast<unsigned char>(literalPart[i].byte)] = content.units[literalStart + i];
+    return inserted;
+}
+
+}  // namespace
+
 std::shared_ptr<const Profile> Calibrate(const CHARFORMAT2A& font)
 {
     ProbeWindow probe;
@@ -354,38 +395,13 @@ std::shared_ptr<const Profile> Calibrate(const CHARFORMAT2A& font)
     format.dwMask = FontMask;
     SendMessageA(window, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
 
-    // The fragment part as the reader would bring it in (or, literally, as
-    // the literal reader would), then every byte inserted literally.
     const std::vector<Insertion> fragmentPart = FragmentPart(), literalPart = LiteralPart();
     const std::size_t strict = StyleSection().size();
-    const auto build = [&](bool literally) {
-        SetWindowTextA(window, "");
-        SendMessageA(window, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
-        if (literally) {
-            for (const Insertion& item : fragmentPart)
-                InsertLiterally(window, item);
-        } else {
-            try {
-                StreamFragment(window, FragmentOf(fragmentPart));
-            } catch (const winlib::EOutOfResources&) {
-                // A control that refuses fragments gets none.
-            }
-        }
-        const std::size_t literalStart = static_cast<std::size_t>(Caret(window));
-        for (const Insertion& item : literalPart)
-            InsertLiterally(window, item);
-        return Read(window, literalStart);
-    };
-    ProbeContent content = build(false);
+    ProbeContent content = BuildProbe(window, format, fragmentPart, literalPart, false);
     const std::size_t literalStart = content.held.size() - content.literalText.size();
+    const std::array<wchar_t, 256> inserted = LiterallyInserted(content, literalPart);
 
     auto profile = std::make_shared<Profile>();
-    // What inserting each byte makes, where each made one position.
-    std::array<wchar_t, 256> inserted{};
-    if (content.literalText.size() == literalPart.size())
-        for (std::size_t i = 0; i < literalPart.size(); ++i)
-            if (!literalPart[i].isBreak)
-                inserted[static_cast<unsigned char>(literalPart[i].byte)] = content.units[literalStart + i];
 
     // The reader's fragments: what they made against what inserting the same
     // bytes in the same styles makes.
@@ -408,7 +424,7 @@ std::shared_ptr<const Profile> Calibrate(const CHARFORMAT2A& font)
     // part was meant to; where a fragment did not make it so, it is made
     // again the literal way.
     if (!exact)
-        content = build(true);
+        content = BuildProbe(window, format, fragmentPart, literalPart, true);
     const std::size_t literalFirst = content.held.size() - content.literalText.size();
     for (std::size_t i = 0; i < content.literalText.size(); ++i) {
         const wchar_t unit = content.units[literalFirst + i];
