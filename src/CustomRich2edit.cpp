@@ -23,19 +23,6 @@ const char* const RichEditClassName = "RichEdit20A";
 // Set while a rich text control paints, for all of them together.
 bool Painting = false;
 
-// Runs undo when the scope ends, whether it ends normally or by an error.
-template <class Undo>
-class Finally {
-public:
-    explicit Finally(Undo undo) : undo_(std::move(undo)) {}
-    ~Finally() { undo_(); }
-    Finally(const Finally&) = delete;
-    Finally& operator=(const Finally&) = delete;
-
-private:
-    Undo undo_;
-};
-
 CHARFORMAT2A PreparedFormat()
 {
     CHARFORMAT2A format;

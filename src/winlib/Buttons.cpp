@@ -145,15 +145,7 @@ void TBitBtn::DrawButton(const DRAWITEMSTRUCT& item)
     }
     OffsetRect(&textArea, shift, shift);
 
-    const std::string caption = Text();
-    SelectedObject font(dc, Font().Handle());
-    const int oldMode = SetBkMode(dc, TRANSPARENT);
-    const COLORREF oldColor =
-        SetTextColor(dc, enabled ? ColorToRGB(Font().Color()) : GetSysColor(COLOR_GRAYTEXT));
-    DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &textArea,
-              DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    SetTextColor(dc, oldColor);
-    SetBkMode(dc, oldMode);
+    DrawCaption(dc, Text(), textArea, DT_CENTER | DT_VCENTER | DT_SINGLELINE, Font(), enabled);
 
     if (focused && (item.itemState & ODS_NOFOCUSRECT) == 0) {
         RECT focus = frame;

@@ -348,13 +348,10 @@ void TWinControl::CreateHandle()
             return;
     }
     creatingWindow_ = true;
-    try {
+    {
+        Finally created([this] { creatingWindow_ = false; });
         CreateWnd();
-    } catch (...) {
-        creatingWindow_ = false;
-        throw;
     }
-    creatingWindow_ = false;
 
     // Each new window goes behind its siblings: made in tab order, they
     // stand in it for the dialog keys.
@@ -858,18 +855,11 @@ void TCustomControl::Paint(HDC, const RECT&) {}
 
 void TCustomControl::WMPaint(TMessage& message)
 {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(Handle(), &ps);
-    if (dc != nullptr) {
+    const PaintDC paint(Handle());
+    if (paint.Get() != nullptr) {
         RECT client;
         GetClientRect(Handle(), &client);
-        try {
-            Paint(dc, client);
-        } catch (...) {
-            EndPaint(Handle(), &ps);
-            throw;
-        }
-        EndPaint(Handle(), &ps);
+        Paint(paint.Get(), client);
     }
     message.Result = 0;
 }

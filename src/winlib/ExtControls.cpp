@@ -124,16 +124,8 @@ void TPanel::Paint(HDC dc, const RECT& clientRect)
     DrawBevel(dc, rect, bevelInner_, bevelWidth_);
 
     const std::string caption = Text();
-    if (caption.empty())
-        return;
-    SelectedObject font(dc, Font().Handle());
-    const int oldMode = SetBkMode(dc, TRANSPARENT);
-    const COLORREF oldColor =
-        SetTextColor(dc, Enabled() ? ColorToRGB(Font().Color()) : GetSysColor(COLOR_GRAYTEXT));
-    DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &rect,
-              DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    SetTextColor(dc, oldColor);
-    SetBkMode(dc, oldMode);
+    if (!caption.empty())
+        DrawCaption(dc, caption, rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE, Font(), Enabled());
 }
 
 // ----------------------------------------------------------------- TShape
@@ -243,25 +235,17 @@ void TLabel::WMEraseBkgndLabel(TMessage& message)
     HDC dc = reinterpret_cast<HDC>(message.WParam);
     RECT client;
     GetClientRect(Handle(), &client);
-    const COLORREF old = SetBkColor(dc, ColorToRGB(Parent()->Color()));
+    const SavedDC saved(dc);
+    SetBkColor(dc, ColorToRGB(Parent()->Color()));
     ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &client, nullptr, 0, nullptr);
-    SetBkColor(dc, old);
     message.Result = 1;
 }
 
 void TLabel::Paint(HDC dc, const RECT& clientRect)
 {
     const std::string text = Text();
-    if (text.empty())
-        return;
-    RECT rect = clientRect;
-    SelectedObject font(dc, Font().Handle());
-    const int oldMode = SetBkMode(dc, TRANSPARENT);
-    const COLORREF oldColor =
-        SetTextColor(dc, Enabled() ? ColorToRGB(Font().Color()) : GetSysColor(COLOR_GRAYTEXT));
-    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rect, DT_LEFT | DT_EXPANDTABS | DT_SINGLELINE);
-    SetTextColor(dc, oldColor);
-    SetBkMode(dc, oldMode);
+    if (!text.empty())
+        DrawCaption(dc, text, clientRect, DT_LEFT | DT_EXPANDTABS | DT_SINGLELINE, Font(), Enabled());
 }
 
 // ----------------------------------------------------------------- TImage
@@ -284,12 +268,11 @@ void TImage::SetStretch(bool value)
 
 void TImage::SetBitmap(HBITMAP bitmap)
 {
+    BitmapHandle owned(bitmap);
     BITMAP info{};
-    if (bitmap != nullptr && GetObjectA(bitmap, sizeof info, &info) == 0) {
-        DeleteObject(bitmap);
+    if (owned && GetObjectA(owned.Get(), sizeof info, &info) == 0)
         throw EInvalidOperation("Invalid bitmap");
-    }
-    bitmap_.Reset(bitmap);
+    bitmap_ = std::move(owned);
     pictureSize_ = SIZE{info.bmWidth, info.bmHeight};
     Changed();
 }
@@ -320,14 +303,14 @@ void TImage::Paint(HDC dc, const RECT& clientRect)
 {
     if (!bitmap_)
         return;
-    MemoryDC picture(dc);
+    const MemoryDC picture(CreateCompatibleDC(dc));
     SelectedObject selected(picture.Get(), bitmap_.Get());
     if (stretch_) {
-        const int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
+        const SavedDC saved(dc);
+        SetStretchBltMode(dc, COLORONCOLOR);
         StretchBlt(dc, clientRect.left, clientRect.top, clientRect.right - clientRect.left,
                    clientRect.bottom - clientRect.top, picture.Get(), 0, 0, pictureSize_.cx, pictureSize_.cy,
                    SRCCOPY);
-        SetStretchBltMode(dc, oldMode);
     } else {
         BitBlt(dc, clientRect.left, clientRect.top, pictureSize_.cx, pictureSize_.cy, picture.Get(), 0, 0, SRCCOPY);
     }

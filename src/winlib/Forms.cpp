@@ -312,45 +312,47 @@ int TForm::ShowModal()
     HWND window = Handle();
     ModalResult = mrNone;
     modal_ = true;
+    Finally notModal([this] { modal_ = false; });
     TCloseAction action = caHide;
     {
         DisabledTaskWindows disabled(window);
-        try {
-            Show();
-            MSG msg;
-            while (ModalResult == mrNone) {
-                const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-                if (got == 0) {
-                    // The program is ending: leave the quit for the outer loop.
-                    PostQuitMessage(static_cast<int>(msg.wParam));
-                    ModalResult = mrCancel;
-                    break;
-                }
-                if (got == -1)
-                    throw EWin32Error::FromLastError();
-                if (!(Application != nullptr && Application->IsDialogKeyMessage(msg))) {
-                    TranslateMessage(&msg);
-                    DispatchMessageA(&msg);
-                }
-                if (ModalResult != mrNone) {
-                    action = CloseQuery();
-                    if (action == caNone)
-                        ModalResult = mrNone;
-                }
-            }
-        } catch (...) {
-            modal_ = false;
-            throw;
-        }
+        Show();
+        action = ModalLoop();
     }
     const int result = ModalResult;
     Hide();
     if (previous != nullptr && IsWindow(previous))
         SetActiveWindow(previous);
-    modal_ = false;
     if (action == caFree)
         Release();
     return result;
+}
+
+TCloseAction TForm::ModalLoop()
+{
+    TCloseAction action = caHide;
+    MSG msg;
+    while (ModalResult == mrNone) {
+        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            // The program is ending: leave the quit for the outer loop.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            ModalResult = mrCancel;
+            break;
+        }
+        if (got == -1)
+            throw EWin32Error::FromLastError();
+        if (!(Application != nullptr && Application->IsDialogKeyMessage(msg))) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (ModalResult != mrNone) {
+            action = CloseQuery();
+            if (action == caNone)
+                ModalResult = mrNone;
+        }
+    }
+    return action;
 }
 
 void TForm::WMClose(TMessage& message)

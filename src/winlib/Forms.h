@@ -78,6 +78,8 @@ protected:
 
 private:
     TCloseAction CloseQuery();
+    // Runs the messages until the modal result is set and the form may close.
+    TCloseAction ModalLoop();
     void RestoreFocus();
 
     // The window of the control that had the focus last; not owned, and

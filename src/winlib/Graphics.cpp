@@ -11,22 +11,6 @@ COLORREF ColorToRGB(TColor color)
     return color;
 }
 
-WindowDC::WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
-
-WindowDC::~WindowDC()
-{
-    if (dc_ != nullptr)
-        ReleaseDC(window_, dc_);
-}
-
-MemoryDC::MemoryDC(HDC compatibleWith) : dc_(CreateCompatibleDC(compatibleWith)) {}
-
-MemoryDC::~MemoryDC()
-{
-    if (dc_ != nullptr)
-        DeleteDC(dc_);
-}
-
 int ScreenPixelsPerInch()
 {
     static const int ppi = [] {
@@ -218,6 +202,16 @@ HPEN TPen::Handle() const
     if (!handle_)
         handle_.Reset(CreatePen(PS_SOLID, width_, ColorToRGB(color_)));
     return handle_.Get();
+}
+
+void DrawCaption(HDC dc, const std::string& text, RECT rect, UINT format, const TFont& font, bool enabled)
+{
+    // Puts back the font as well.
+    const SavedDC saved(dc);
+    SelectObject(dc, font.Handle());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, enabled ? ColorToRGB(font.Color()) : GetSysColor(COLOR_GRAYTEXT));
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rect, format);
 }
 
 }  // namespace winlib

@@ -1,7 +1,9 @@
-// Colours, fonts, brushes and pens, and scoped owners for GDI handles.
+// Colours, fonts, brushes and pens; their GDI handles are held by the
+// scoped owners of Scoped.h.
 #pragma once
 
 #include "winlib/Components.h"
+#include "winlib/Scoped.h"
 
 #include <windows.h>
 
@@ -9,7 +11,6 @@
 #include <functional>
 #include <initializer_list>
 #include <string>
-#include <utility>
 
 namespace winlib {
 
@@ -27,85 +28,6 @@ constexpr TColor clWhite = 0xFFFFFF;
 
 // Turns a system colour into its current RGB value; other values pass unchanged.
 COLORREF ColorToRGB(TColor color);
-
-// Owns one GDI object and deletes it at the end of its life.
-template <class Handle>
-class GdiObject {
-public:
-    GdiObject() = default;
-    explicit GdiObject(Handle handle) : handle_(handle) {}
-    GdiObject(GdiObject&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    GdiObject& operator=(GdiObject&& other) noexcept
-    {
-        if (this != &other)
-            Reset(std::exchange(other.handle_, nullptr));
-        return *this;
-    }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-    ~GdiObject() { Reset(); }
-
-    Handle Get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-    void Reset(Handle handle = nullptr)
-    {
-        if (handle_ != nullptr)
-            DeleteObject(handle_);
-        handle_ = handle;
-    }
-
-private:
-    Handle handle_ = nullptr;
-};
-
-using FontHandle = GdiObject<HFONT>;
-using BrushHandle = GdiObject<HBRUSH>;
-using PenHandle = GdiObject<HPEN>;
-using BitmapHandle = GdiObject<HBITMAP>;
-
-// A device context of a window, released at scope end (GetDC / ReleaseDC).
-class WindowDC {
-public:
-    explicit WindowDC(HWND window);
-    ~WindowDC();
-    WindowDC(const WindowDC&) = delete;
-    WindowDC& operator=(const WindowDC&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-};
-
-// A memory device context, deleted at scope end.
-class MemoryDC {
-public:
-    explicit MemoryDC(HDC compatibleWith);
-    ~MemoryDC();
-    MemoryDC(const MemoryDC&) = delete;
-    MemoryDC& operator=(const MemoryDC&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
-// Selects an object into a device context and puts the old one back.
-class SelectedObject {
-public:
-    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
-    ~SelectedObject()
-    {
-        if (old_ != nullptr && old_ != HGDI_ERROR)
-            SelectObject(dc_, old_);
-    }
-    SelectedObject(const SelectedObject&) = delete;
-    SelectedObject& operator=(const SelectedObject&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ old_;
-};
 
 enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 
@@ -213,5 +135,9 @@ private:
     int width_ = 1;
     mutable PenHandle handle_;
 };
+
+// Draws text over what is painted already, in the font and its colour, or in
+// the system's grey when disabled; the device context is left as it was.
+void DrawCaption(HDC dc, const std::string& text, RECT rect, UINT format, const TFont& font, bool enabled);
 
 }  // namespace winlib

@@ -132,17 +132,15 @@ void TListBox::CreateWnd()
     savedIndex_ = -1;
     HWND window = Handle();
     SendMessageA(window, WM_SETREDRAW, FALSE, 0);
+    Finally redraw([window] { SendMessageA(window, WM_SETREDRAW, TRUE, 0); });
     for (const std::string& item : items) {
         const LRESULT result =
             SendMessageA(window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
-        if (result == LB_ERR || result == LB_ERRSPACE) {
-            SendMessageA(window, WM_SETREDRAW, TRUE, 0);
+        if (result == LB_ERR || result == LB_ERRSPACE)
             throw EOutOfResources("Not enough memory for the list's items");
-        }
     }
     if (index >= 0)
         SendMessageA(window, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    SendMessageA(window, WM_SETREDRAW, TRUE, 0);
 }
 
 void TListBox::DestroyWnd()

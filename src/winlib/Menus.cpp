@@ -66,7 +66,7 @@ HMENU TMenuItem::HolderHandle() const
     if (parent_ == nullptr)
         return nullptr;
     if (parent_->root_ != nullptr)
-        return parent_->root_->handle_;
+        return parent_->root_->handle_.Get();
     return parent_->popup_;
 }
 
@@ -88,7 +88,7 @@ void TMenuItem::SetCaption(const std::string& caption)
     info.fMask = MIIM_STRING;
     info.dwTypeData = const_cast<char*>(caption_.c_str());
     Win32Check(SetMenuItemInfoA(holder, static_cast<UINT>(MenuIndex()), TRUE, &info) != FALSE);
-    if (TMainMenu* menu = Menu(); menu != nullptr && holder == menu->handle_) {
+    if (TMainMenu* menu = Menu(); menu != nullptr && holder == menu->handle_.Get()) {
         if (HWND window = menu->AttachedWindow())
             DrawMenuBar(window);
     }
@@ -104,7 +104,7 @@ void TMenuItem::SetEnabled(bool enabled)
         return;
     EnableMenuItem(holder, static_cast<UINT>(MenuIndex()), MF_BYPOSITION | (enabled ? MF_ENABLED : MF_GRAYED));
     // Entries of the bar itself are drawn by the window's frame.
-    if (TMainMenu* menu = Menu(); menu != nullptr && holder == menu->handle_) {
+    if (TMainMenu* menu = Menu(); menu != nullptr && holder == menu->handle_.Get()) {
         if (HWND window = menu->AttachedWindow())
             DrawMenuBar(window);
     }
@@ -168,7 +168,7 @@ TMainMenu::~TMainMenu()
             SetMenu(window, nullptr);
             DrawMenuBar(window);
         }
-        if (form_->MenuHandle == handle_)
+        if (form_->MenuHandle == handle_.Get())
             form_->MenuHandle = nullptr;
         form_->OnMenuCommand = nullptr;
         form_->OnMenuPopup = nullptr;
@@ -179,10 +179,10 @@ TMainMenu::~TMainMenu()
 
 HWND TMainMenu::AttachedWindow() const
 {
-    if (handle_ == nullptr || form_ == nullptr || !form_->HandleAllocated())
+    if (!handle_ || form_ == nullptr || !form_->HandleAllocated())
         return nullptr;
     HWND window = form_->Handle();
-    return GetMenu(window) == handle_ ? window : nullptr;
+    return GetMenu(window) == handle_.Get() ? window : nullptr;
 }
 
 void TMainMenu::AttachTo(TForm& form)
@@ -192,27 +192,23 @@ void TMainMenu::AttachTo(TForm& form)
     form.OnMenuCommand = [this](WORD command) { return DispatchCommand(command); };
     form.OnMenuPopup = [this](HMENU popup) { DispatchPopup(popup); };
     if (form.HandleAllocated()) {
-        Win32Check(SetMenu(form.Handle(), handle_) != FALSE);
+        Win32Check(SetMenu(form.Handle(), handle_.Get()) != FALSE);
         DrawMenuBar(form.Handle());
     }
 }
 
 HMENU TMainMenu::Handle()
 {
-    if (handle_ != nullptr)
-        return handle_;
-    HMENU bar = CreateMenu();
-    if (bar == nullptr)
-        throw EWin32Error::FromLastError();
-    try {
-        Build(bar, *items_);
-    } catch (...) {
-        DestroyMenu(bar);
-        ForgetHandles(*items_);
-        throw;
+    if (!handle_) {
+        OwnedMenu bar(CreateMenu());
+        if (!bar)
+            throw EWin32Error::FromLastError();
+        Finally forget([this] { ForgetHandles(*items_); });
+        Build(bar.Get(), *items_);
+        forget.Dismiss();
+        handle_ = std::move(bar);
     }
-    handle_ = bar;
-    return handle_;
+    return handle_.Get();
 }
 
 void TMainMenu::Build(HMENU menu, TMenuItem& parent)
@@ -227,18 +223,14 @@ void TMainMenu::Build(HMENU menu, TMenuItem& parent)
             Win32Check(AppendMenuA(menu, MF_STRING | state, item->command_, item->caption_.c_str()) != FALSE);
             continue;
         }
-        HMENU popup = CreatePopupMenu();
-        if (popup == nullptr)
+        OwnedMenu popup(CreatePopupMenu());
+        if (!popup)
             throw EWin32Error::FromLastError();
-        if (AppendMenuA(menu, MF_STRING | MF_POPUP | state, reinterpret_cast<UINT_PTR>(popup),
-                        item->caption_.c_str()) == FALSE) {
-            const DWORD error = GetLastError();
-            DestroyMenu(popup);
-            throw EWin32Error(error);
-        }
+        Win32Check(AppendMenuA(menu, MF_STRING | MF_POPUP | state, reinterpret_cast<UINT_PTR>(popup.Get()),
+                               item->caption_.c_str()) != FALSE);
         // From here the popup belongs to menu and goes with it.
-        item->popup_ = popup;
-        Build(popup, *item);
+        item->popup_ = popup.Release();
+        Build(item->popup_, *item);
     }
 }
 
@@ -251,34 +243,30 @@ void TMainMenu::ForgetHandles(TMenuItem& item)
 
 void TMainMenu::DestroyHandle()
 {
-    if (handle_ == nullptr)
+    if (!handle_)
         return;
-    DestroyMenu(handle_);
-    handle_ = nullptr;
+    handle_.Reset();
     ForgetHandles(*items_);
 }
 
 void TMainMenu::Rebuild()
 {
     HWND window = AttachedWindow();
-    HMENU old = handle_;
-    handle_ = nullptr;
+    OwnedMenu old = std::move(handle_);
     ForgetHandles(*items_);
-    try {
-        Handle();
-    } catch (...) {
-        // The old bar stays up, its items no longer known: better than none.
-        handle_ = old;
-        throw;
-    }
-    if (form_ != nullptr && form_->MenuHandle == old)
-        form_->MenuHandle = handle_;
+    // Should no new bar come, the old one stays up, its items no longer
+    // known: better than none.
+    Finally keepOld([&] {
+        if (!handle_)
+            handle_ = std::move(old);
+    });
+    Handle();
+    if (form_ != nullptr && form_->MenuHandle == old.Get())
+        form_->MenuHandle = handle_.Get();
     if (window != nullptr) {
-        SetMenu(window, handle_);
+        SetMenu(window, handle_.Get());
         DrawMenuBar(window);
     }
-    if (old != nullptr)
-        DestroyMenu(old);
 }
 
 namespace {
@@ -299,12 +287,12 @@ TMenuItem* FindItem(const TMenuItem& parent, WORD command, HMENU popup)
 
 TMenuItem* TMainMenu::FindCommand(WORD command) const
 {
-    return handle_ != nullptr ? FindItem(*items_, command, nullptr) : nullptr;
+    return handle_ ? FindItem(*items_, command, nullptr) : nullptr;
 }
 
 TMenuItem* TMainMenu::FindPopup(HMENU popup) const
 {
-    return handle_ != nullptr && popup != nullptr ? FindItem(*items_, 0, popup) : nullptr;
+    return handle_ && popup != nullptr ? FindItem(*items_, 0, popup) : nullptr;
 }
 
 bool TMainMenu::DispatchCommand(WORD command)

@@ -86,7 +86,7 @@ public:
 
     // The menu bar, built when first asked for.
     HMENU Handle();
-    bool HandleAllocated() const { return handle_ != nullptr; }
+    bool HandleAllocated() const { return static_cast<bool>(handle_); }
 
     // The item of a command id or popup menu, or null.
     TMenuItem* FindCommand(WORD command) const;
@@ -107,7 +107,7 @@ private:
     HWND AttachedWindow() const;
 
     std::unique_ptr<TMenuItem> items_;
-    HMENU handle_ = nullptr;
+    OwnedMenu handle_;
     TForm* form_ = nullptr;
 };
 

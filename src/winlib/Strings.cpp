@@ -1,5 +1,6 @@
 #include "winlib/Strings.h"
 
+#include "winlib/Scoped.h"
 #include "winlib/Streams.h"
 
 #include <windows.h>
@@ -87,6 +88,13 @@ int TStrings::IndexOf(std::string_view line) const
             return i;
     }
     return -1;
+}
+
+void TStrings::InBatch(const std::function<void()>& work)
+{
+    BeginUpdate();
+    Finally end([this] { EndUpdate(); });
+    work();
 }
 
 void TStrings::BeginUpdate()

@@ -85,18 +85,7 @@ protected:
     virtual void AppendLines(const TStrings& source);
 
     // Runs work inside a batch update that ends also when work raises.
-    template <class Work>
-    void InBatch(Work&& work)
-    {
-        BeginUpdate();
-        try {
-            work();
-        } catch (...) {
-            EndUpdate();
-            throw;
-        }
-        EndUpdate();
-    }
+    void InBatch(const std::function<void()>& work);
 
 private:
     int updateCount_ = 0;
