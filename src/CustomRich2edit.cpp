@@ -649,13 +649,20 @@ TCustomRich2Edit::TCustomRich2Edit(TComponent* owner)
     SetTabStop(true);
     SetBounds(Left(), Top(), 185, 89);
     SetHideScrollBars(true);
-    OnMessage(CM_COLORCHANGED, &TCustomRich2Edit::CMColorChangedRich);
-    OnMessage(CM_FONTCHANGED, &TCustomRich2Edit::CMFontChangedRich);
-    OnMessage(CN_NOTIFY, &TCustomRich2Edit::CNNotify);
-    OnMessage(WM_NCDESTROY, &TCustomRich2Edit::WMNCDestroy);
-    OnMessage(WM_SETCURSOR, &TCustomRich2Edit::WMSetCursor);
-    OnMessage(WM_PAINT, &TCustomRich2Edit::WMPaint);
-    OnMessage(WM_SETFONT, &TCustomRich2Edit::WMSetFont);
+}
+
+void TCustomRich2Edit::WndProc(TMessage& message)
+{
+    switch (message.Msg) {
+    case CM_COLORCHANGED: CMColorChanged(message); break;
+    case CM_FONTCHANGED: CMFontChanged(message); break;
+    case CN_NOTIFY: CNNotify(message); break;
+    case WM_NCDESTROY: WMNCDestroy(message); break;
+    case WM_SETCURSOR: WMSetCursor(message); break;
+    case WM_PAINT: WMPaint(message); break;
+    case WM_SETFONT: WMSetFont(message); break;
+    default: TCustomMemo::WndProc(message); break;
+    }
 }
 
 TCustomRich2Edit::~TCustomRich2Edit()
@@ -989,15 +996,15 @@ bool TCustomRich2Edit::DoSaveClipboard(int numObjects, int numChars)
     return saveClipboard;
 }
 
-void TCustomRich2Edit::CMColorChangedRich(TMessage& message)
+void TCustomRich2Edit::CMColorChanged(TMessage& message)
 {
-    CMColorChangedWin(message);
+    TCustomMemo::WndProc(message);
     // Made with the colour when there is no window yet.
     if (HandleAllocated())
         SendMessageA(Handle(), EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(ColorToRGB(Color())));
 }
 
-void TCustomRich2Edit::CMFontChangedRich(TMessage&)
+void TCustomRich2Edit::CMFontChanged(TMessage&)
 {
     // The font reaches the window only as its default character format.
     defaultAttributes_.Assign(&Font());
@@ -1038,13 +1045,13 @@ void TCustomRich2Edit::CNNotify(TMessage& message)
 
 void TCustomRich2Edit::WMNCDestroy(TMessage& message)
 {
-    TCustomMemo::WMNCDestroy(message);
+    TCustomMemo::WndProc(message);
     library_.Reset();
 }
 
 void TCustomRich2Edit::WMSetCursor(TMessage& message)
 {
-    DefaultHandler(message);
+    TCustomMemo::WndProc(message);
     if (message.Result != 0)
         return;
     message.Result = 1;
@@ -1077,5 +1084,5 @@ void TCustomRich2Edit::WMPaint(TMessage& message)
     }
     Painting = true;
     Finally done([] { Painting = false; });
-    DefaultHandler(message);
+    TCustomMemo::WndProc(message);
 }

@@ -325,6 +325,7 @@ public:
     TRichEditSaveClipboard OnSaveClipboard;
 
 protected:
+    void WndProc(winlib::TMessage& message) override;
     void CreateParams(winlib::TCreateParams& params) override;
     void CreateWnd() override;
     void DestroyWnd() override;
@@ -334,15 +335,15 @@ protected:
     virtual bool DoProtectChange(int startPos, int endPos);
     virtual bool DoSaveClipboard(int numObjects, int numChars);
 
-    void CMColorChangedRich(winlib::TMessage& message);
-    void CMFontChangedRich(winlib::TMessage& message);
+private:
+    void CMColorChanged(winlib::TMessage& message);
+    void CMFontChanged(winlib::TMessage& message);
     void CNNotify(winlib::TMessage& message);
     void WMNCDestroy(winlib::TMessage& message);
     void WMSetCursor(winlib::TMessage& message);
     void WMPaint(winlib::TMessage& message);
     void WMSetFont(winlib::TMessage& message);
 
-private:
     // Owns one reference to a loaded library.
     class LibraryReference {
     public:

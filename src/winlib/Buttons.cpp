@@ -33,7 +33,14 @@ TButton::TButton(TComponent* owner) : TWinControl(owner)
 {
     SetBounds(0, 0, 75, 25);
     SetTabStop(true);
-    OnMessage(CN_COMMAND, &TButton::CNCommand);
+}
+
+void TButton::WndProc(TMessage& message)
+{
+    switch (message.Msg) {
+    case CN_COMMAND: CNCommand(message); break;
+    default: TWinControl::WndProc(message); break;
+    }
 }
 
 TButton::~TButton() { DestroyWindowNow(); }
@@ -94,7 +101,14 @@ TBitBtn::TBitBtn(TComponent* owner) : TButton(owner)
     glyphOutline_.SetColor(RGB(0, 96, 0));
     disabledFill_.SetColor(clSystemColor | COLOR_BTNSHADOW);
     disabledOutline_.SetColor(clSystemColor | COLOR_BTNSHADOW);
-    OnMessage(CN_DRAWITEM, &TBitBtn::CNDrawItem);
+}
+
+void TBitBtn::WndProc(TMessage& message)
+{
+    switch (message.Msg) {
+    case CN_DRAWITEM: CNDrawItem(message); break;
+    default: TButton::WndProc(message); break;
+    }
 }
 
 TBitBtn::~TBitBtn() { DestroyWindowNow(); }
@@ -174,7 +188,14 @@ TCheckBox::TCheckBox(TComponent* owner) : TWinControl(owner)
     SetBounds(0, 0, 97, 17);
     SetTabStop(true);
     SetParentColor(true);
-    OnMessage(CN_COMMAND, &TCheckBox::CNCommand);
+}
+
+void TCheckBox::WndProc(TMessage& message)
+{
+    switch (message.Msg) {
+    case CN_COMMAND: CNCommand(message); break;
+    default: TWinControl::WndProc(message); break;
+    }
 }
 
 TCheckBox::~TCheckBox() { DestroyWindowNow(); }
@@ -241,8 +262,15 @@ TRadioButton::TRadioButton(TComponent* owner) : TWinControl(owner)
     SetBounds(0, 0, 113, 17);
     SetTabStop(false);
     SetParentColor(true);
-    OnMessage(CN_COMMAND, &TRadioButton::CNCommand);
-    OnMessage(BM_SETCHECK, &TRadioButton::BMSetCheck);
+}
+
+void TRadioButton::WndProc(TMessage& message)
+{
+    switch (message.Msg) {
+    case CN_COMMAND: CNCommand(message); break;
+    case BM_SETCHECK: BMSetCheck(message); break;
+    default: TWinControl::WndProc(message); break;
+    }
 }
 
 TRadioButton::~TRadioButton() { DestroyWindowNow(); }
@@ -307,7 +335,7 @@ void TRadioButton::UncheckSiblings()
 void TRadioButton::BMSetCheck(TMessage& message)
 {
     const bool wasChecked = checked_;
-    DefaultHandler(message);
+    TWinControl::WndProc(message);
     checked_ = message.WParam == BST_CHECKED;
     SetTabStop(checked_);
     if (checked_ && !wasChecked && !settingFromCode_)

@@ -31,14 +31,16 @@ public:
     virtual void Press();
 
 protected:
+    void WndProc(TMessage& message) override;
     void CreateParams(TCreateParams& params) override;
     void Click() override;
-    void CNCommand(TMessage& message);
 
     // The button type bits of the style (BS_PUSHBUTTON, BS_OWNERDRAW, ...).
     virtual DWORD ButtonStyle() const;
 
 private:
+    void CNCommand(TMessage& message);
+
     bool default_ = false;
 };
 
@@ -62,12 +64,14 @@ public:
     static constexpr int GlyphSize = 18;
 
 protected:
+    void WndProc(TMessage& message) override;
     DWORD ButtonStyle() const override;
-    void CNDrawItem(TMessage& message);
     void DrawButton(const DRAWITEMSTRUCT& item);
     void DrawCheckGlyph(HDC dc, int left, int top, bool enabled);
 
 private:
+    void CNDrawItem(TMessage& message);
+
     TBitBtnKind kind_ = bkCustom;
     TBrush glyphFill_;
     TPen glyphOutline_;
@@ -97,12 +101,14 @@ public:
     void SetAlignment(TAlignment value);
 
 protected:
+    void WndProc(TMessage& message) override;
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
     void DestroyWnd() override;
-    void CNCommand(TMessage& message);
 
 private:
+    void CNCommand(TMessage& message);
+
     bool checked_ = false;
     TAlignment alignment_ = taRightJustify;
 };
@@ -126,14 +132,15 @@ public:
     void SetChecked(bool value);
 
 protected:
+    void WndProc(TMessage& message) override;
     void CreateParams(TCreateParams& params) override;
     bool StartsGroup() const override;
     void CreateWnd() override;
     void DestroyWnd() override;
-    void CNCommand(TMessage& message);
-    void BMSetCheck(TMessage& message);
 
 private:
+    void CNCommand(TMessage& message);
+    void BMSetCheck(TMessage& message);
     void UncheckSiblings();
 
     bool checked_ = false;

@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace winlib {
 
@@ -106,8 +107,6 @@ TControl::TControl(TComponent* owner) : TComponent(owner)
             parentFont_ = false;
         Perform(CM_FONTCHANGED);
     };
-    OnMessage(CM_FONTCHANGED, &TControl::CMFontChanged);
-    OnMessage(CM_COLORCHANGED, &TControl::CMColorChanged);
 }
 
 void TControl::SetBounds(int left, int top, int width, int height) { StoreBounds(left, top, width, height); }
@@ -189,14 +188,7 @@ LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam)
     return message.Result;
 }
 
-void TControl::WndProc(TMessage& message)
-{
-    const auto handler = handlers_.find(message.Msg);
-    if (handler != handlers_.end())
-        handler->second(message);
-    else
-        DefaultHandler(message);
-}
+void TControl::WndProc(TMessage& message) { DefaultHandler(message); }
 
 void TControl::DefaultHandler(TMessage& message) { message.Result = 0; }
 
@@ -224,41 +216,9 @@ void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
         OnMouseUp(this, button, shift, x, y);
 }
 
-void TControl::CMFontChanged(TMessage&) {}
-
-void TControl::CMColorChanged(TMessage&) {}
-
 // ------------------------------------------------------------- TWinControl
 
-TWinControl::TWinControl(TComponent* owner) : TControl(owner), controlId_(NextControlId())
-{
-    OnMessage(WM_COMMAND, &TWinControl::WMCommand);
-    OnMessage(WM_NOTIFY, &TWinControl::WMNotify);
-    for (UINT msg : {WM_CTLCOLORBTN, WM_CTLCOLOREDIT, WM_CTLCOLORLISTBOX, WM_CTLCOLORSTATIC})
-        OnMessage(msg, &TWinControl::WMCtlColor);
-    for (UINT msg : {CN_CTLCOLORBTN, CN_CTLCOLOREDIT, CN_CTLCOLORLISTBOX, CN_CTLCOLORSTATIC})
-        OnMessage(msg, &TWinControl::CNCtlColor);
-    OnMessage(WM_DRAWITEM, &TWinControl::WMDrawItem);
-    OnMessage(WM_MEASUREITEM, &TWinControl::WMMeasureItem);
-    OnMessage(WM_NCDESTROY, &TWinControl::WMNCDestroy);
-    OnMessage(WM_WINDOWPOSCHANGED, &TWinControl::WMWindowPosChanged);
-    OnMessage(WM_SIZE, &TWinControl::WMSize);
-    OnMessage(WM_KEYDOWN, &TWinControl::WMKeyDown);
-    OnMessage(WM_SYSKEYDOWN, &TWinControl::WMKeyDown);
-    OnMessage(WM_KEYUP, &TWinControl::WMKeyUp);
-    OnMessage(WM_SYSKEYUP, &TWinControl::WMKeyUp);
-    OnMessage(WM_CHAR, &TWinControl::WMChar);
-    for (UINT msg : {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN, WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK,
-                     WM_MBUTTONDBLCLK})
-        OnMessage(msg, &TWinControl::WMMouseDown);
-    for (UINT msg : {WM_LBUTTONUP, WM_RBUTTONUP, WM_MBUTTONUP})
-        OnMessage(msg, &TWinControl::WMMouseUp);
-    OnMessage(WM_MOUSEMOVE, &TWinControl::WMMouseMove);
-    OnMessage(WM_SETFOCUS, &TWinControl::WMSetFocus);
-    OnMessage(WM_KILLFOCUS, &TWinControl::WMKillFocus);
-    OnMessage(CM_FONTCHANGED, &TWinControl::CMFontChangedWin);
-    OnMessage(CM_COLORCHANGED, &TWinControl::CMColorChangedWin);
-}
+TWinControl::TWinControl(TComponent* owner) : TControl(owner), controlId_(NextControlId()) {}
 
 TWinControl::~TWinControl()
 {
@@ -500,10 +460,44 @@ void TWinControl::RecreateWnd()
     CreateHandle();
 }
 
-void TWinControl::WMNCDestroy(TMessage& message)
+void TWinControl::WndProc(TMessage& message)
 {
-    // The binding itself is undone by the window procedure after this.
-    DefaultHandler(message);
+    switch (message.Msg) {
+    case WM_COMMAND: WMCommand(message); break;
+    case WM_NOTIFY: WMNotify(message); break;
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSTATIC: WMCtlColor(message); break;
+    case CN_CTLCOLORBTN:
+    case CN_CTLCOLOREDIT:
+    case CN_CTLCOLORLISTBOX:
+    case CN_CTLCOLORSTATIC: CNCtlColor(message); break;
+    case WM_DRAWITEM: WMDrawItem(message); break;
+    case WM_MEASUREITEM: WMMeasureItem(message); break;
+    case WM_WINDOWPOSCHANGED: WMWindowPosChanged(message); break;
+    case WM_SIZE: WMSize(message); break;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: WMKeyDown(message); break;
+    case WM_KEYUP:
+    case WM_SYSKEYUP: WMKeyUp(message); break;
+    case WM_CHAR: WMChar(message); break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK: WMMouseDown(message); break;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: WMMouseUp(message); break;
+    case WM_MOUSEMOVE: WMMouseMove(message); break;
+    case WM_SETFOCUS: WMSetFocus(message); break;
+    case WM_KILLFOCUS: WMKillFocus(message); break;
+    case CM_FONTCHANGED: CMFontChanged(message); break;
+    case CM_COLORCHANGED: CMColorChanged(message); break;
+    default: TControl::WndProc(message); break;
+    }
 }
 
 void TWinControl::DefaultHandler(TMessage& message)
@@ -821,7 +815,7 @@ void TWinControl::WMKillFocus(TMessage& message)
         OnExit(this);
 }
 
-void TWinControl::CMFontChangedWin(TMessage&)
+void TWinControl::CMFontChanged(TMessage&)
 {
     if (handle_ != nullptr) {
         SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), TRUE);
@@ -833,7 +827,7 @@ void TWinControl::CMFontChangedWin(TMessage&)
     }
 }
 
-void TWinControl::CMColorChangedWin(TMessage&)
+void TWinControl::CMColorChanged(TMessage&)
 {
     if (handle_ != nullptr)
         InvalidateRect(handle_, nullptr, TRUE);
@@ -845,10 +839,15 @@ void TWinControl::CMColorChangedWin(TMessage&)
 
 // ---------------------------------------------------------- TCustomControl
 
-TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner)
+TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner) {}
+
+void TCustomControl::WndProc(TMessage& message)
 {
-    OnMessage(WM_PAINT, &TCustomControl::WMPaint);
-    OnMessage(WM_ERASEBKGND, &TCustomControl::WMEraseBkgnd);
+    switch (message.Msg) {
+    case WM_PAINT: WMPaint(message); break;
+    case WM_ERASEBKGND: WMEraseBkgnd(message); break;
+    default: TWinControl::WndProc(message); break;
+    }
 }
 
 void TCustomControl::Paint(HDC, const RECT&) {}

@@ -1,7 +1,7 @@
 // Controls and window controls: properties kept while no window exists,
-// windows created from creation parameters, messages dispatched to handlers
-// by message number, notifications reflected from the parent to the child
-// that sent them, and windows destroyed and re-created on demand.
+// windows created from creation parameters, messages handled by each class's
+// WndProc, notifications reflected from the parent to the child that sent
+// them, and windows destroyed and re-created on demand.
 #pragma once
 
 #include "winlib/Components.h"
@@ -12,7 +12,6 @@
 
 #include <functional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace winlib {
@@ -93,20 +92,16 @@ public:
 
     // Sends a message straight to the control's handlers.
     LRESULT Perform(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+    // Where every message arrives. Each class overrides it with a switch over
+    // the messages it handles, a case calling a private handler of the class,
+    // and hands every other message to its base class's WndProc; a handler
+    // that wants the base's handling as well calls the base's WndProc itself.
     virtual void WndProc(TMessage& message);
-    // What runs for a message with no handler of its own.
+    // What the message comes to when no class handles it: the window's system
+    // procedure, or nothing for a control without a window.
     virtual void DefaultHandler(TMessage& message);
 
 protected:
-    // Chooses the handler for a message number. A derived class registers its
-    // own handler over the base's and calls the base's method when it wants it.
-    template <class C>
-    void OnMessage(UINT msg, void (C::*handler)(TMessage&))
-    {
-        C* self = static_cast<C*>(this);
-        handlers_[msg] = [self, handler](TMessage& message) { (self->*handler)(message); };
-    }
-
     virtual void Click();
     virtual void Resize();
     virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
@@ -114,9 +109,6 @@ protected:
 
     // Keeps the stored bounds in step with the window without moving it.
     void StoreBounds(int left, int top, int width, int height);
-
-    void CMFontChanged(TMessage& message);
-    void CMColorChanged(TMessage& message);
 
     TWinControl* parent_ = nullptr;
     std::string text_;
@@ -127,7 +119,6 @@ protected:
 private:
     friend class TWinControl;
 
-    std::unordered_map<UINT, std::function<void(TMessage&)>> handlers_;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     TAlign align_ = alNone;
     bool visible_ = true;
@@ -209,6 +200,7 @@ public:
     // The control bound to a window of ours, or null.
     static TWinControl* FromHandle(HWND window);
 
+    void WndProc(TMessage& message) override;
     void DefaultHandler(TMessage& message) override;
 
 protected:
@@ -240,13 +232,16 @@ protected:
     // The brush that paints the control's background in its colour.
     HBRUSH BackgroundBrush() const;
 
-    // Handlers.
+private:
+    friend LRESULT CALLBACK ControlWindowProc(HWND, UINT, WPARAM, LPARAM);
+    friend class TControl;
+
     void WMCommand(TMessage& message);
     void WMNotify(TMessage& message);
     void WMCtlColor(TMessage& message);
+    void CNCtlColor(TMessage& message);
     void WMDrawItem(TMessage& message);
     void WMMeasureItem(TMessage& message);
-    void WMNCDestroy(TMessage& message);
     void WMWindowPosChanged(TMessage& message);
     void WMSize(TMessage& message);
     void WMKeyDown(TMessage& message);
@@ -257,13 +252,8 @@ protected:
     void WMMouseMove(TMessage& message);
     void WMSetFocus(TMessage& message);
     void WMKillFocus(TMessage& message);
-    void CNCtlColor(TMessage& message);
-    void CMFontChangedWin(TMessage& message);
-    void CMColorChangedWin(TMessage& message);
-
-private:
-    friend LRESULT CALLBACK ControlWindowProc(HWND, UINT, WPARAM, LPARAM);
-    friend class TControl;
+    void CMFontChanged(TMessage& message);
+    void CMColorChanged(TMessage& message);
 
     void CreateHandle();
     void Bind(HWND window);
@@ -291,8 +281,11 @@ public:
     const char* ClassName() const override { return "TCustomControl"; }
 
 protected:
+    void WndProc(TMessage& message) override;
     // Paints the control; the background is already filled with its colour.
     virtual void Paint(HDC dc, const RECT& clientRect);
+
+private:
     void WMPaint(TMessage& message);
     void WMEraseBkgnd(TMessage& message);
 };

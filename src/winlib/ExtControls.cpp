@@ -43,7 +43,14 @@ void DrawBevel(HDC dc, RECT& rect, TPanelBevel bevel, int width)
 TPanel::TPanel(TComponent* owner) : TCustomControl(owner)
 {
     SetBounds(0, 0, 185, 41);
-    OnMessage(CM_TEXTCHANGED, &TPanel::CMTextChanged);
+}
+
+void TPanel::WndProc(TMessage& message)
+{
+    switch (message.Msg) {
+    case CM_TEXTCHANGED: CMTextChanged(message); break;
+    default: TCustomControl::WndProc(message); break;
+    }
 }
 
 TPanel::~TPanel() { DestroyWindowNow(); }
@@ -165,10 +172,17 @@ TLabel::TLabel(TComponent* owner) : TGraphicControl(owner)
 {
     SetBounds(0, 0, 65, 17);
     SetParentColor(true);
-    OnMessage(CM_TEXTCHANGED, &TLabel::CMTextChanged);
-    OnMessage(CM_FONTCHANGED, &TLabel::CMFontChangedLabel);
-    OnMessage(WM_ERASEBKGND, &TLabel::WMEraseBkgndLabel);
     AdjustBounds();
+}
+
+void TLabel::WndProc(TMessage& message)
+{
+    switch (message.Msg) {
+    case CM_TEXTCHANGED: CMTextChanged(message); break;
+    case CM_FONTCHANGED: CMFontChanged(message); break;
+    case WM_ERASEBKGND: WMEraseBkgnd(message); break;
+    default: TGraphicControl::WndProc(message); break;
+    }
 }
 
 TLabel::~TLabel() { DestroyWindowNow(); }
@@ -218,16 +232,16 @@ void TLabel::CMTextChanged(TMessage&)
     InvalidateIfShown(*this, true);
 }
 
-void TLabel::CMFontChangedLabel(TMessage& message)
+void TLabel::CMFontChanged(TMessage& message)
 {
-    TCustomControl::CMFontChangedWin(message);
+    TGraphicControl::WndProc(message);
     AdjustBounds();
 }
 
-void TLabel::WMEraseBkgndLabel(TMessage& message)
+void TLabel::WMEraseBkgnd(TMessage& message)
 {
     if (!transparent_ || Parent() == nullptr) {
-        TCustomControl::WMEraseBkgnd(message);
+        TGraphicControl::WndProc(message);
         return;
     }
     // Shows the parent's colour through; an opaque fill with the background

@@ -40,12 +40,13 @@ public:
     int FrameWidth() const;
 
 protected:
+    void WndProc(TMessage& message) override;
     void CreateParams(TCreateParams& params) override;
     void AdjustClientRect(RECT& rect) override;
     void Paint(HDC dc, const RECT& clientRect) override;
-    void CMTextChanged(TMessage& message);
 
 private:
+    void CMTextChanged(TMessage& message);
     void FrameChanged();
 
     TPanelBevel bevelOuter_ = bvRaised;
@@ -100,12 +101,13 @@ public:
     SIZE TextExtent() const;
 
 protected:
+    void WndProc(TMessage& message) override;
     void Paint(HDC dc, const RECT& clientRect) override;
-    void CMTextChanged(TMessage& message);
-    void CMFontChangedLabel(TMessage& message);
-    void WMEraseBkgndLabel(TMessage& message);
 
 private:
+    void CMTextChanged(TMessage& message);
+    void CMFontChanged(TMessage& message);
+    void WMEraseBkgnd(TMessage& message);
     void AdjustBounds();
 
     bool autoSize_ = true;

@@ -162,16 +162,6 @@ void HandleException(TComponent* sender) noexcept
 TForm::TForm(TComponent* owner) : TWinControl(owner)
 {
     SetVisible(false);
-    OnMessage(WM_CLOSE, &TForm::WMClose);
-    OnMessage(WM_DESTROY, &TForm::WMDestroy);
-    OnMessage(WM_COMMAND, &TForm::WMCommandForm);
-    OnMessage(WM_INITMENUPOPUP, &TForm::WMInitMenuPopup);
-    OnMessage(WM_ACTIVATE, &TForm::WMActivate);
-    OnMessage(WM_SYSCOMMAND, &TForm::WMSysCommand);
-    OnMessage(WM_ERASEBKGND, &TForm::WMEraseBkgnd);
-    OnMessage(DM_GETDEFID, &TForm::DMGetDefId);
-    OnMessage(CM_RELEASE, &TForm::CMRelease);
-    OnMessage(CM_FOCUSCHANGED, &TForm::CMFocusChanged);
 }
 
 TForm::~TForm()
@@ -179,6 +169,23 @@ TForm::~TForm()
     DestroyWindowNow();
     if (Application != nullptr)
         Application->FormDestroyed(this);
+}
+
+void TForm::WndProc(TMessage& message)
+{
+    switch (message.Msg) {
+    case WM_CLOSE: WMClose(message); break;
+    case WM_DESTROY: WMDestroy(message); break;
+    case WM_COMMAND: WMCommand(message); break;
+    case WM_INITMENUPOPUP: WMInitMenuPopup(message); break;
+    case WM_ACTIVATE: WMActivate(message); break;
+    case WM_SYSCOMMAND: WMSysCommand(message); break;
+    case WM_ERASEBKGND: WMEraseBkgnd(message); break;
+    case DM_GETDEFID: DMGetDefId(message); break;
+    case CM_RELEASE: CMRelease(message); break;
+    case CM_FOCUSCHANGED: CMFocusChanged(message); break;
+    default: TWinControl::WndProc(message); break;
+    }
 }
 
 void TForm::SetClientSize(int width, int height)
@@ -369,31 +376,31 @@ void TForm::WMDestroy(TMessage& message)
         SetMenu(Handle(), nullptr);
     if (Application != nullptr && Application->ActiveFormHandle == Handle())
         Application->ActiveFormHandle = nullptr;
-    DefaultHandler(message);
+    TWinControl::WndProc(message);
 }
 
-void TForm::WMCommandForm(TMessage& message)
+void TForm::WMCommand(TMessage& message)
 {
     if (message.LParam == 0 && HIWORD(message.WParam) == 0 && OnMenuCommand &&
         OnMenuCommand(LOWORD(message.WParam))) {
         message.Result = 0;
         return;
     }
-    WMCommand(message);
+    TWinControl::WndProc(message);
 }
 
 void TForm::WMInitMenuPopup(TMessage& message)
 {
     if (OnMenuPopup)
         OnMenuPopup(reinterpret_cast<HMENU>(message.WParam));
-    DefaultHandler(message);
+    TWinControl::WndProc(message);
 }
 
 void TForm::WMActivate(TMessage& message)
 {
     // The system puts the focus on the frame, where keys go nowhere: the
     // form gives it to a control.
-    DefaultHandler(message);
+    TWinControl::WndProc(message);
     if (LOWORD(message.WParam) != WA_INACTIVE) {
         if (Application != nullptr)
             Application->ActiveFormHandle = Handle();
@@ -428,7 +435,7 @@ void TForm::WMSysCommand(TMessage& message)
         message.Result = 0;
         return;
     }
-    DefaultHandler(message);
+    TWinControl::WndProc(message);
 }
 
 void TForm::WMEraseBkgnd(TMessage& message)

@@ -62,12 +62,14 @@ public:
     void DoCreate();
 
 protected:
+    void WndProc(TMessage& message) override;
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
 
+private:
     void WMClose(TMessage& message);
     void WMDestroy(TMessage& message);
-    void WMCommandForm(TMessage& message);
+    void WMCommand(TMessage& message);
     void WMInitMenuPopup(TMessage& message);
     void WMActivate(TMessage& message);
     void WMSysCommand(TMessage& message);
@@ -76,7 +78,6 @@ protected:
     void CMRelease(TMessage& message);
     void CMFocusChanged(TMessage& message);
 
-private:
     TCloseAction CloseQuery();
     // Runs the messages until the modal result is set and the form may close.
     TCloseAction ModalLoop();

@@ -105,7 +105,14 @@ TListBox::TListBox(TComponent* owner) : TWinControl(owner), items_(*this)
     SetBounds(0, 0, 121, 97);
     SetTabStop(true);
     SetColor(clWindow);
-    OnMessage(CN_COMMAND, &TListBox::CNCommand);
+}
+
+void TListBox::WndProc(TMessage& message)
+{
+    switch (message.Msg) {
+    case CN_COMMAND: CNCommand(message); break;
+    default: TWinControl::WndProc(message); break;
+    }
 }
 
 TListBox::~TListBox() { DestroyWindowNow(); }

@@ -59,13 +59,15 @@ public:
     void Clear() { items_.Clear(); }
 
 protected:
+    void WndProc(TMessage& message) override;
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
     void DestroyWnd() override;
-    void CNCommand(TMessage& message);
 
 private:
     friend class TListBoxStrings;
+
+    void CNCommand(TMessage& message);
 
     TListBoxStrings items_;
     // Only while the list has no window.

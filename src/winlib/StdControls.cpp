@@ -11,7 +11,14 @@ TCustomEdit::TCustomEdit(TComponent* owner) : TWinControl(owner)
     SetBounds(0, 0, 121, 21);
     SetTabStop(true);
     SetColor(clWindow);
-    OnMessage(CN_COMMAND, &TCustomEdit::CNCommand);
+}
+
+void TCustomEdit::WndProc(TMessage& message)
+{
+    switch (message.Msg) {
+    case CN_COMMAND: CNCommand(message); break;
+    default: TWinControl::WndProc(message); break;
+    }
 }
 
 TCustomEdit::~TCustomEdit() { DestroyWindowNow(); }
@@ -178,7 +185,14 @@ void TCustomEdit::CNCommand(TMessage& message)
 TCustomMemo::TCustomMemo(TComponent* owner) : TCustomEdit(owner)
 {
     SetBounds(0, 0, 185, 89);
-    OnMessage(WM_GETDLGCODE, &TCustomMemo::WMGetDlgCode);
+}
+
+void TCustomMemo::WndProc(TMessage& message)
+{
+    switch (message.Msg) {
+    case WM_GETDLGCODE: WMGetDlgCode(message); break;
+    default: TCustomEdit::WndProc(message); break;
+    }
 }
 
 void TCustomMemo::CreateParams(TCreateParams& params)
@@ -239,7 +253,7 @@ void TCustomMemo::SetWantReturns(bool value)
 
 void TCustomMemo::WMGetDlgCode(TMessage& message)
 {
-    DefaultHandler(message);
+    TCustomEdit::WndProc(message);
     // The message loop asks before every key it might take for the form:
     // Tab moves the focus and Enter presses the default button unless the
     // control claims them. A multi-line edit claims every key by itself.

@@ -59,6 +59,7 @@ public:
     TNotifyEvent OnChange;
 
 protected:
+    void WndProc(TMessage& message) override;
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
     void DestroyWnd() override;
@@ -66,9 +67,10 @@ protected:
     virtual void Change();
     // The modified flag as last taken from the window or set without one.
     bool StoredModified() const { return modified_; }
-    void CNCommand(TMessage& message);
 
 private:
+    void CNCommand(TMessage& message);
+
     int maxLength_ = 0;
     TBorderStyle borderStyle_ = bsSingle;
     bool readOnly_ = false;
@@ -96,10 +98,12 @@ public:
     void SetWantTabs(bool value) { wantTabs_ = value; }
 
 protected:
+    void WndProc(TMessage& message) override;
     void CreateParams(TCreateParams& params) override;
-    void WMGetDlgCode(TMessage& message);
 
 private:
+    void WMGetDlgCode(TMessage& message);
+
     TScrollStyle scrollBars_ = ssNone;
     bool wordWrap_ = true;
     TAlignment alignment_ = taLeftJustify;

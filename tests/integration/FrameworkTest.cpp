@@ -32,18 +32,21 @@ private:
 // A push button over the system class, reporting what is reflected to it.
 class ReflectingButton : public TWinControl {
 public:
-    explicit ReflectingButton(TComponent* owner) : TWinControl(owner)
-    {
-        OnMessage(CN_COMMAND, &ReflectingButton::CNCommand);
-        OnMessage(CN_NOTIFY, &ReflectingButton::CNNotify);
-        SetBounds(10, 10, 80, 24);
-    }
+    explicit ReflectingButton(TComponent* owner) : TWinControl(owner) { SetBounds(10, 10, 80, 24); }
     const char* ClassName() const override { return "TTestReflectingButton"; }
     int commands = 0;
     int notifications = 0;
     UINT lastNotifyCode = 0;
 
 protected:
+    void WndProc(TMessage& message) override
+    {
+        switch (message.Msg) {
+        case CN_COMMAND: CNCommand(message); break;
+        case CN_NOTIFY: CNNotify(message); break;
+        default: TWinControl::WndProc(message); break;
+        }
+    }
     void CreateParams(TCreateParams& params) override
     {
         TWinControl::CreateParams(params);
@@ -98,15 +101,16 @@ private:
 
 class Throwing : public TCustomControl {
 public:
-    explicit Throwing(TComponent* owner) : TCustomControl(owner)
-    {
-        OnMessage(WM_USER + 7, &Throwing::Raise);
-        SetBounds(0, 0, 10, 10);
-    }
+    explicit Throwing(TComponent* owner) : TCustomControl(owner) { SetBounds(0, 0, 10, 10); }
     const char* ClassName() const override { return "TTestThrowing"; }
 
-private:
-    void Raise(TMessage&) { throw EInOutError(5); }
+protected:
+    void WndProc(TMessage& message) override
+    {
+        if (message.Msg == WM_USER + 7)
+            throw EInOutError(5);
+        TCustomControl::WndProc(message);
+    }
 };
 
 class FrameworkTest : public ::testing::Test {
