@@ -665,13 +665,6 @@ void TCustomRich2Edit::WndProc(TMessage& message)
     }
 }
 
-TCustomRich2Edit::~TCustomRich2Edit()
-{
-    // While the library is still loaded and this object whole: the window's
-    // last messages run the library's code and our WM_NCDESTROY.
-    DestroyWindowNow();
-}
-
 void TCustomRich2Edit::CreateParams(TCreateParams& params)
 {
     // One reference for every window, given back at its WM_NCDESTROY.

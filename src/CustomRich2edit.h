@@ -257,7 +257,6 @@ using TRichEditSaveClipboard =
 class TCustomRich2Edit : public winlib::TCustomMemo {
 public:
     explicit TCustomRich2Edit(winlib::TComponent* owner);
-    ~TCustomRich2Edit() override;
     const char* ClassName() const override { return "TCustomRich2Edit"; }
 
     // Positions count a paragraph break as one character.

@@ -43,8 +43,6 @@ void TButton::WndProc(TMessage& message)
     }
 }
 
-TButton::~TButton() { DestroyWindowNow(); }
-
 DWORD TButton::ButtonStyle() const { return default_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON; }
 
 void TButton::CreateParams(TCreateParams& params)
@@ -110,8 +108,6 @@ void TBitBtn::WndProc(TMessage& message)
     default: TButton::WndProc(message); break;
     }
 }
-
-TBitBtn::~TBitBtn() { DestroyWindowNow(); }
 
 DWORD TBitBtn::ButtonStyle() const { return BS_OWNERDRAW; }
 
@@ -198,8 +194,6 @@ void TCheckBox::WndProc(TMessage& message)
     }
 }
 
-TCheckBox::~TCheckBox() { DestroyWindowNow(); }
-
 void TCheckBox::CreateParams(TCreateParams& params)
 {
     TWinControl::CreateParams(params);
@@ -272,8 +266,6 @@ void TRadioButton::WndProc(TMessage& message)
     default: TWinControl::WndProc(message); break;
     }
 }
-
-TRadioButton::~TRadioButton() { DestroyWindowNow(); }
 
 void TRadioButton::CreateParams(TCreateParams& params)
 {

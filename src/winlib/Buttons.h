@@ -15,7 +15,6 @@ TForm* GetParentForm(TControl* control);
 class TButton : public TWinControl {
 public:
     explicit TButton(TComponent* owner);
-    ~TButton() override;
     const char* ClassName() const override { return "TButton"; }
 
     // A default button is pressed by Enter anywhere in its form.
@@ -51,7 +50,6 @@ enum TBitBtnKind { bkCustom, bkOK };
 class TBitBtn : public TButton {
 public:
     explicit TBitBtn(TComponent* owner);
-    ~TBitBtn() override;
     const char* ClassName() const override { return "TBitBtn"; }
 
     // bkOK makes the OK button: caption "OK", a green check mark, modal
@@ -89,7 +87,6 @@ enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 class TCheckBox : public TWinControl {
 public:
     explicit TCheckBox(TComponent* owner);
-    ~TCheckBox() override;
     const char* ClassName() const override { return "TCheckBox"; }
 
     bool Checked() const;
@@ -125,7 +122,6 @@ private:
 class TRadioButton : public TWinControl {
 public:
     explicit TRadioButton(TComponent* owner);
-    ~TRadioButton() override;
     const char* ClassName() const override { return "TRadioButton"; }
 
     bool Checked() const;

@@ -36,6 +36,17 @@ WNDPROC BaseProcedureOf(HWND window)
 
 HINSTANCE ModuleInstance() { return GetModuleHandleA(nullptr); }
 
+// A reference to the module that holds the code at an address, if a module
+// does (a system's procedure may also be a stand-in value of no module).
+ModuleHandle ModuleOfCode(WNDPROC code)
+{
+    const auto address = reinterpret_cast<LPCSTR>(reinterpret_cast<UINT_PTR>(code));
+    HMODULE module = nullptr;
+    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, address, &module))
+        return ModuleHandle();
+    return ModuleHandle(module);
+}
+
 TShiftState MouseShiftState(WPARAM keys)
 {
     TShiftState shift = 0;
@@ -220,15 +231,18 @@ void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 
 TWinControl::TWinControl(TComponent* owner) : TControl(owner), controlId_(NextControlId()) {}
 
+// The one place where a window dies with its object. The derived parts are
+// gone by now and only this class's handlers see the last messages, so what
+// any window needs at its end is done here: the menu bar goes back to its
+// menu component (WMDestroy), the system class's module stays loaded until
+// the window is gone (procedureModule_). Children's windows die with this one
+// while their objects are whole; their owner destroys those afterwards.
 TWinControl::~TWinControl()
 {
-    // Too late for the handlers of derived classes: let the system's
-    // procedure see the last messages.
-    if (handle_ != nullptr) {
-        HWND window = handle_;
-        Unbind();
-        DestroyWindow(window);
-    }
+    if (handle_ != nullptr)
+        DestroyWindow(handle_);
+    // Only if the system refused: the window lives on without us.
+    Unbind();
     for (TWinControl* child : controls_)
         child->parent_ = nullptr;
     controls_.clear();
@@ -288,6 +302,7 @@ void TWinControl::Unbind()
     if (handle_ != nullptr)
         RemovePropA(handle_, ControlProperty());
     handle_ = nullptr;
+    procedureModule_.Reset();
 }
 
 HWND TWinControl::Handle()
@@ -423,6 +438,7 @@ void TWinControl::CreateWindowHandle(const TCreateParams& params)
         throw EWin32Error::FromLastError();
     if (handle_ == nullptr)
         Bind(window);
+    procedureModule_ = ModuleOfCode(defWndProc_);
 }
 
 void TWinControl::DestroyHandle()
@@ -444,12 +460,6 @@ void TWinControl::DestroyWindowHandle()
 {
     if (handle_ != nullptr)
         Win32Check(DestroyWindow(handle_) != FALSE);
-}
-
-void TWinControl::DestroyWindowNow() noexcept
-{
-    if (handle_ != nullptr)
-        DestroyWindow(handle_);
 }
 
 void TWinControl::RecreateWnd()
@@ -475,6 +485,7 @@ void TWinControl::WndProc(TMessage& message)
     case CN_CTLCOLORSTATIC: CNCtlColor(message); break;
     case WM_DRAWITEM: WMDrawItem(message); break;
     case WM_MEASUREITEM: WMMeasureItem(message); break;
+    case WM_DESTROY: WMDestroy(message); break;
     case WM_WINDOWPOSCHANGED: WMWindowPosChanged(message); break;
     case WM_SIZE: WMSize(message); break;
     case WM_KEYDOWN:
@@ -619,6 +630,15 @@ void TWinControl::UpdateBoundsFromWindow()
     if ((GetWindowLongPtrA(handle_, GWL_STYLE) & WS_CHILD) != 0 && GetParent(handle_) != nullptr)
         MapWindowPoints(HWND_DESKTOP, GetParent(handle_), reinterpret_cast<POINT*>(&rect), 2);
     StoreBounds(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+}
+
+void TWinControl::WMDestroy(TMessage& message)
+{
+    // A window frees its menu bar with itself, but ours belong to their menu
+    // components, which may give them to the next window of the form.
+    if ((GetWindowLongPtrA(handle_, GWL_STYLE) & WS_CHILD) == 0 && GetMenu(handle_) != nullptr)
+        SetMenu(handle_, nullptr);
+    DefaultHandler(message);
 }
 
 void TWinControl::WMWindowPosChanged(TMessage& message)

@@ -146,6 +146,8 @@ struct TCreateParams {
 class TWinControl : public TControl {
 public:
     explicit TWinControl(TComponent* owner);
+    // Destroys the window, the one place where windows die with their
+    // objects; see the definition for what that means for derived classes.
     ~TWinControl() override;
     const char* ClassName() const override { return "TWinControl"; }
 
@@ -220,9 +222,6 @@ protected:
     // Prepares the destruction; overrides save what they need and call it last.
     virtual void DestroyWnd();
     virtual void DestroyWindowHandle();
-    // Destroys the window with the object still whole, so that the handlers of
-    // a derived class see its last messages; derived destructors call it.
-    void DestroyWindowNow() noexcept;
     // The part of the client area that children are laid out in.
     virtual void AdjustClientRect(RECT& rect);
     void AlignControls();
@@ -242,6 +241,7 @@ private:
     void CNCtlColor(TMessage& message);
     void WMDrawItem(TMessage& message);
     void WMMeasureItem(TMessage& message);
+    void WMDestroy(TMessage& message);
     void WMWindowPosChanged(TMessage& message);
     void WMSize(TMessage& message);
     void WMKeyDown(TMessage& message);
@@ -264,6 +264,9 @@ private:
 
     HWND handle_ = nullptr;
     WNDPROC defWndProc_ = DefWindowProcA;
+    // The module of defWndProc_, held while the window lives: the object's
+    // own parts may have let go of it by the time the window dies.
+    ModuleHandle procedureModule_;
     std::vector<TWinControl*> controls_;
     bool tabStop_ = false;
     int tabOrder_ = -1;

@@ -53,8 +53,6 @@ void TPanel::WndProc(TMessage& message)
     }
 }
 
-TPanel::~TPanel() { DestroyWindowNow(); }
-
 void TPanel::CreateParams(TCreateParams& params)
 {
     TCustomControl::CreateParams(params);
@@ -145,8 +143,6 @@ TShape::TShape(TComponent* owner) : TGraphicControl(owner)
     pen_.OnChange = [this] { Changed(); };
 }
 
-TShape::~TShape() { DestroyWindowNow(); }
-
 void TShape::Changed() { InvalidateIfShown(*this, false); }
 
 void TShape::Paint(HDC dc, const RECT& clientRect)
@@ -184,8 +180,6 @@ void TLabel::WndProc(TMessage& message)
     default: TGraphicControl::WndProc(message); break;
     }
 }
-
-TLabel::~TLabel() { DestroyWindowNow(); }
 
 void TLabel::SetAutoSize(bool value)
 {
@@ -269,8 +263,6 @@ TImage::TImage(TComponent* owner) : TGraphicControl(owner)
     SetBounds(0, 0, 105, 105);
     SetParentColor(true);
 }
-
-TImage::~TImage() { DestroyWindowNow(); }
 
 void TImage::SetStretch(bool value)
 {

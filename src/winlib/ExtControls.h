@@ -24,7 +24,6 @@ enum TPanelBevel { bvNone, bvLowered, bvRaised };
 class TPanel : public TCustomControl {
 public:
     explicit TPanel(TComponent* owner);
-    ~TPanel() override;
     const char* ClassName() const override { return "TPanel"; }
 
     TPanelBevel BevelOuter() const { return bevelOuter_; }
@@ -64,7 +63,6 @@ enum TShapeType { stRectangle };
 class TShape : public TGraphicControl {
 public:
     explicit TShape(TComponent* owner);
-    ~TShape() override;
     const char* ClassName() const override { return "TShape"; }
 
     TBrush& Brush() { return brush_; }
@@ -89,7 +87,6 @@ private:
 class TLabel : public TGraphicControl {
 public:
     explicit TLabel(TComponent* owner);
-    ~TLabel() override;
     const char* ClassName() const override { return "TLabel"; }
 
     bool AutoSize() const { return autoSize_; }
@@ -119,7 +116,6 @@ private:
 class TImage : public TGraphicControl {
 public:
     explicit TImage(TComponent* owner);
-    ~TImage() override;
     const char* ClassName() const override { return "TImage"; }
 
     bool Stretch() const { return stretch_; }

@@ -164,9 +164,9 @@ TForm::TForm(TComponent* owner) : TWinControl(owner)
     SetVisible(false);
 }
 
+// Nothing here needs the window, which the base destroys next.
 TForm::~TForm()
 {
-    DestroyWindowNow();
     if (Application != nullptr)
         Application->FormDestroyed(this);
 }
@@ -370,12 +370,8 @@ void TForm::WMClose(TMessage& message)
 
 void TForm::WMDestroy(TMessage& message)
 {
-    // The menu component owns the bar: take it back before the window would
-    // free it with itself.
-    if (MenuHandle != nullptr && GetMenu(Handle()) == MenuHandle)
-        SetMenu(Handle(), nullptr);
-    if (Application != nullptr && Application->ActiveFormHandle == Handle())
-        Application->ActiveFormHandle = nullptr;
+    if (Application != nullptr)
+        Application->ForgetActiveForm(Handle());
     TWinControl::WndProc(message);
 }
 
@@ -606,6 +602,14 @@ void TApplication::FormDestroyed(TForm* form)
 {
     if (mainForm_ == form)
         mainForm_ = nullptr;
+    if (form->HandleAllocated())
+        ForgetActiveForm(form->Handle());
+}
+
+void TApplication::ForgetActiveForm(HWND window)
+{
+    if (ActiveFormHandle == window)
+        ActiveFormHandle = nullptr;
 }
 
 void TApplication::HandleException(TComponent*) noexcept

@@ -127,7 +127,10 @@ public:
     void ActivateLastWindow();
     void Terminate();
     bool Terminated() const { return terminated_; }
+    // The form leaves the books: no longer the main form, nor the active one.
     void FormDestroyed(TForm* form);
+    // A window that is going stops being the active form's.
+    void ForgetActiveForm(HWND window);
 
     // The error box for the exception being handled.
     void HandleException(TComponent* sender) noexcept;

@@ -188,7 +188,6 @@ public:
         SetColor(clWindow);
         SetTabStop(true);
     }
-    ~THelpText() override { DestroyWindowNow(); }
     const char* ClassName() const override { return "THelpText"; }
 
 protected:

@@ -115,8 +115,6 @@ void TListBox::WndProc(TMessage& message)
     }
 }
 
-TListBox::~TListBox() { DestroyWindowNow(); }
-
 void TListBox::CreateParams(TCreateParams& params)
 {
     TWinControl::CreateParams(params);

@@ -46,7 +46,6 @@ private:
 class TListBox : public TWinControl {
 public:
     explicit TListBox(TComponent* owner);
-    ~TListBox() override;
     const char* ClassName() const override { return "TListBox"; }
 
     TStrings& Items() { return items_; }

@@ -161,8 +161,8 @@ TMainMenu::TMainMenu(TComponent* owner) : TComponent(owner), items_(std::make_un
 
 TMainMenu::~TMainMenu()
 {
-    // A form that is going has destroyed its window already, taking the bar
-    // back first (TForm's WM_DESTROY); a form that stays loses its bar.
+    // A form that is going has destroyed its window already, which gave the
+    // bar back first (TWinControl's WM_DESTROY); a form that stays loses its bar.
     if (form_ != nullptr && !form_->Destroying()) {
         if (HWND window = AttachedWindow()) {
             SetMenu(window, nullptr);

@@ -21,8 +21,6 @@ void TCustomEdit::WndProc(TMessage& message)
     }
 }
 
-TCustomEdit::~TCustomEdit() { DestroyWindowNow(); }
-
 void TCustomEdit::CreateParams(TCreateParams& params)
 {
     TWinControl::CreateParams(params);

@@ -24,7 +24,6 @@ enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 class TCustomEdit : public TWinControl {
 public:
     explicit TCustomEdit(TComponent* owner);
-    ~TCustomEdit() override;
     const char* ClassName() const override { return "TCustomEdit"; }
 
     // 0 is the control's own default limit.

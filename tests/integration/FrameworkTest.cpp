@@ -216,6 +216,23 @@ TEST_F(FrameworkTest, DerivedHandlerReplacesTheBaseOneForItsMessageOnly)
     EXPECT_EQ(button->Text(), "Go");
 }
 
+TEST_F(FrameworkTest, DeletedFormTakesItsWindowsAlongAndLeavesTheApplicationsBooks)
+{
+    auto* button = new ReflectingButton(form);
+    button->SetParent(form);
+    form->Show();
+    HWND window = form->Handle();
+    HWND child = button->Handle();
+    ASSERT_EQ(application.ActiveFormHandle, window);
+
+    delete form;
+    form = nullptr;
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_FALSE(IsWindow(child));
+    EXPECT_EQ(application.ActiveFormHandle, nullptr);
+    EXPECT_EQ(application.ComponentCount(), 0u);
+}
+
 TEST_F(FrameworkTest, RecreationRunsTheHooksAndKeepsWhatTheySaved)
 {
     auto* control = new Remembering(form);
