@@ -675,7 +675,7 @@ void TCustomRich2Edit::CreateParams(TCreateParams& params)
 
     TCustomMemo::CreateParams(params);
     params.DefWndProc = nullptr;
-    CreateSubClass(params, RichEditClassName);
+    MakeSuperclass(params, RichEditClassName);
     if (params.DefWndProc == nullptr) {
         library_.Reset();
         throw EOutOfResources(Format("Cannot create a rich text window: %s or its class %s is not available",

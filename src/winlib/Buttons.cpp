@@ -48,7 +48,7 @@ DWORD TButton::ButtonStyle() const { return default_ ? BS_DEFPUSHBUTTON : BS_PUS
 void TButton::CreateParams(TCreateParams& params)
 {
     TWinControl::CreateParams(params);
-    CreateSubClass(params, "BUTTON");
+    MakeSuperclass(params, "BUTTON");
     params.Style |= ButtonStyle();
 }
 
@@ -197,7 +197,7 @@ void TCheckBox::WndProc(TMessage& message)
 void TCheckBox::CreateParams(TCreateParams& params)
 {
     TWinControl::CreateParams(params);
-    CreateSubClass(params, "BUTTON");
+    MakeSuperclass(params, "BUTTON");
     params.Style |= BS_AUTOCHECKBOX;
     if (alignment_ == taLeftJustify)
         params.Style |= BS_LEFTTEXT;
@@ -270,7 +270,7 @@ void TRadioButton::WndProc(TMessage& message)
 void TRadioButton::CreateParams(TCreateParams& params)
 {
     TWinControl::CreateParams(params);
-    CreateSubClass(params, "BUTTON");
+    MakeSuperclass(params, "BUTTON");
     // Automatic, so that the arrow keys of the dialog manager check it too.
     params.Style |= BS_AUTORADIOBUTTON;
 }

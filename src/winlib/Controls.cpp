@@ -382,7 +382,7 @@ void TWinControl::CreateParams(TCreateParams& params)
     params.DefWndProc = DefWindowProcA;
 }
 
-void TWinControl::CreateSubClass(TCreateParams& params, const char* systemClassName)
+void TWinControl::MakeSuperclass(TCreateParams& params, const char* systemClassName)
 {
     WNDCLASSEXA info{};
     info.cbSize = sizeof info;

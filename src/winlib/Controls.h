@@ -139,7 +139,7 @@ struct TCreateParams {
     std::string WinClassName;
     // The window procedure for messages that no handler takes: DefWindowProcA
     // for our own classes, the system class's procedure for controls built
-    // on one (see CreateSubClass).
+    // on one (see MakeSuperclass).
     WNDPROC DefWndProc = DefWindowProcA;
 };
 
@@ -212,10 +212,10 @@ protected:
     virtual bool StartsGroup() const { return true; }
     // The control before this one in its parent's tab order, or null.
     TWinControl* PreviousInTabOrder() const;
-    // Makes the window of a class built on a system class: the class is
+    // Makes the window's class a superclass of a system class: our class is
     // registered from the system class's information, and what no handler
     // takes goes to the system class's procedure.
-    void CreateSubClass(TCreateParams& params, const char* systemClassName);
+    void MakeSuperclass(TCreateParams& params, const char* systemClassName);
     // Creates the window; overrides call it first and then complete the window.
     virtual void CreateWnd();
     virtual void CreateWindowHandle(const TCreateParams& params);

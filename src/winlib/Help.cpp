@@ -194,7 +194,7 @@ protected:
     void CreateParams(TCreateParams& params) override
     {
         TWinControl::CreateParams(params);
-        CreateSubClass(params, "EDIT");
+        MakeSuperclass(params, "EDIT");
         params.Style |= ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL;
         params.ExStyle |= WS_EX_CLIENTEDGE;
     }

@@ -118,7 +118,7 @@ void TListBox::WndProc(TMessage& message)
 void TListBox::CreateParams(TCreateParams& params)
 {
     TWinControl::CreateParams(params);
-    CreateSubClass(params, "LISTBOX");
+    MakeSuperclass(params, "LISTBOX");
     // Its height is the one it is given, not a whole number of items.
     params.Style |= WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
     if (Ctl3D)

@@ -24,7 +24,7 @@ void TCustomEdit::WndProc(TMessage& message)
 void TCustomEdit::CreateParams(TCreateParams& params)
 {
     TWinControl::CreateParams(params);
-    CreateSubClass(params, "EDIT");
+    MakeSuperclass(params, "EDIT");
     params.Style |= ES_AUTOHSCROLL;
     if (readOnly_)
         params.Style |= ES_READONLY;

@@ -50,7 +50,7 @@ protected:
     void CreateParams(TCreateParams& params) override
     {
         TWinControl::CreateParams(params);
-        CreateSubClass(params, "BUTTON");
+        MakeSuperclass(params, "BUTTON");
         params.Style |= BS_PUSHBUTTON;
     }
 
