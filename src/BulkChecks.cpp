@@ -83,35 +83,19 @@ class ProbeWindow {
 public:
     ProbeWindow() : library_(LoadLibraryA("RICHED20.DLL"))
     {
-        if (library_ != nullptr)
-            window_ = CreateWindowExA(0, "RichEdit20A", "", WS_POPUP | ES_MULTILINE, 0, 0, 400, 300, nullptr,
-                                      nullptr, GetModuleHandleA(nullptr), nullptr);
-        if (window_ == nullptr) {
-            const DWORD error = GetLastError();
-            Release();
-            throw winlib::EWin32Error(error);
-        }
-        SendMessageA(window_, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+        if (library_)
+            window_.Reset(CreateWindowExA(0, "RichEdit20A", "", WS_POPUP | ES_MULTILINE, 0, 0, 400, 300, nullptr,
+                                          nullptr, GetModuleHandleA(nullptr), nullptr));
+        if (!window_)
+            throw winlib::EWin32Error::FromLastError();
+        SendMessageA(window_.Get(), EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
     }
-    ~ProbeWindow() { Release(); }
-    ProbeWindow(const ProbeWindow&) = delete;
-    ProbeWindow& operator=(const ProbeWindow&) = delete;
 
-    HWND Handle() const noexcept { return window_; }
+    HWND Handle() const noexcept { return window_.Get(); }
 
 private:
-    void Release() noexcept
-    {
-        if (window_ != nullptr)
-            DestroyWindow(window_);
-        if (library_ != nullptr)
-            FreeLibrary(library_);
-        window_ = nullptr;
-        library_ = nullptr;
-    }
-
-    HMODULE library_;
-    HWND window_ = nullptr;
+    winlib::ModuleHandle library_;  // outlives the window
+    winlib::OwnedWindow window_;
 };
 
 // Every ordered pair of k symbols once, as a cycle of k * k symbols.

@@ -2,6 +2,7 @@
 
 #include "BulkChecks.h"
 #include "RtfText.h"
+#include "winlib/Scoped.h"
 
 #include <windows.h>
 #include <richedit.h>
@@ -222,13 +223,8 @@ public:
     // Call once at the end, also after a failure.
     void Finish()
     {
-        try {
-            Flush();
-        } catch (...) {
-            End();
-            throw;
-        }
-        End();
+        winlib::Finally end([this] { End(); });
+        Flush();
     }
 
 private:
@@ -295,19 +291,13 @@ private:
 void ReadCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette, winlib::TextFileReader& file)
 {
     CaretInserter inserter(edit);
+    // Also after a failure: what was read before it is brought in and stays.
+    winlib::Finally finish([&] { inserter.Finish(); });
     std::string line;
-    try {
-        while (file.ReadLine(line)) {
-            codedtext::DecodeLineTo(palette, line, [&](const codedtext::StyledChar& c) { inserter.Add(c); });
-            inserter.Break();
-        }
-    } catch (...) {
-        // What was read before the failure is brought in before the failure
-        // goes on: it stays inserted.
-        inserter.Finish();
-        throw;
+    while (file.ReadLine(line)) {
+        codedtext::DecodeLineTo(palette, line, [&](const codedtext::StyledChar& c) { inserter.Add(c); });
+        inserter.Break();
     }
-    inserter.Finish();
 }
 
 }  // namespace bulk

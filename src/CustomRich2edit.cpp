@@ -616,25 +616,19 @@ void TRich2EditStrings::SaveToStream(TStream& stream)
 void TRich2EditStrings::LoadFromFile(const std::string& fileName)
 {
     converter_ = FindConversionFormat(fileName).ConverterClass();
-    try {
-        TFileStream file(fileName, fmOpenRead);
-        LoadFromStream(file);
-    } catch (...) {
-        converter_.reset();
-        throw;
-    }
+    Finally forget([&] { converter_.reset(); });
+    TFileStream file(fileName, fmOpenRead);
+    LoadFromStream(file);
+    forget.Dismiss();
 }
 
 void TRich2EditStrings::SaveToFile(const std::string& fileName)
 {
     converter_ = FindConversionFormat(fileName).ConverterClass();
-    try {
-        TFileStream file(fileName, fmCreate);
-        SaveToStream(file);
-    } catch (...) {
-        converter_.reset();
-        throw;
-    }
+    Finally forget([&] { converter_.reset(); });
+    TFileStream file(fileName, fmCreate);
+    SaveToStream(file);
+    forget.Dismiss();
 }
 
 // ================================================================= control
@@ -708,14 +702,13 @@ void TCustomRich2Edit::TakeFarEastCharset()
 
 void TCustomRich2Edit::CreateWnd()
 {
-    try {
-        TCustomMemo::CreateWnd();
-    } catch (...) {
-        // No window came, so no WM_NCDESTROY will give the reference back.
+    // No window came, so no WM_NCDESTROY will give the reference back.
+    Finally giveBack([&] {
         if (!HandleAllocated())
             library_.Reset();
-        throw;
-    }
+    });
+    TCustomMemo::CreateWnd();
+    giveBack.Dismiss();
     TakeFarEastCharset();
     HWND window = Handle();
     // The edit base's EM_LIMITTEXT stops at 64K characters in a rich edit
@@ -740,17 +733,16 @@ void TCustomRich2Edit::CreateWnd()
 void TCustomRich2Edit::DestroyWnd()
 {
     savedContent_ = std::make_unique<TMemoryStream>();
-    try {
+    // When saving fails the window stays; a half-written copy must not
+    // replace its content at some later creation.
+    Finally discard([&] { savedContent_.reset(); });
+    {
         const bool plainText = lines_.PlainText();
         lines_.SetPlainText(false);
         Finally restore([&] { lines_.SetPlainText(plainText); });
         lines_.SaveToStream(*savedContent_);
-    } catch (...) {
-        // The window stays; a half-written copy must not replace its
-        // content at some later creation.
-        savedContent_.reset();
-        throw;
     }
+    discard.Dismiss();
     savedContent_->SetPosition(0);
     TCustomMemo::DestroyWnd();
 }

@@ -6,6 +6,7 @@
 
 #include "winlib/Components.h"
 #include "winlib/Graphics.h"
+#include "winlib/Scoped.h"
 #include "winlib/StdControls.h"
 #include "winlib/Streams.h"
 #include "winlib/Strings.h"
@@ -343,29 +344,10 @@ private:
     void WMPaint(winlib::TMessage& message);
     void WMSetFont(winlib::TMessage& message);
 
-    // Owns one reference to a loaded library.
-    class LibraryReference {
-    public:
-        LibraryReference() = default;
-        LibraryReference(const LibraryReference&) = delete;
-        LibraryReference& operator=(const LibraryReference&) = delete;
-        ~LibraryReference() { Reset(); }
-        HMODULE Get() const { return module_; }
-        void Reset(HMODULE module = nullptr)
-        {
-            if (module_ != nullptr)
-                FreeLibrary(module_);
-            module_ = module;
-        }
-
-    private:
-        HMODULE module_ = nullptr;
-    };
-
     CHARRANGE Selection();
     void TakeFarEastCharset();
 
-    LibraryReference library_;
+    winlib::ModuleHandle library_;  // the rich edit library, for the window
     bool hideScrollBars_ = true;
     TText2Attributes selectionAttributes_;
     TText2Attributes defaultAttributes_;

@@ -5,6 +5,7 @@
 #include "Unit2.h"
 #include "winlib/Clipboard.h"
 #include "winlib/RuntimeFiles.h"
+#include "winlib/Scoped.h"
 #include "winlib/Synchronization.h"
 
 #include <richedit.h>
@@ -283,7 +284,7 @@ void TForm1::Edit1Click(TComponent*)
 
 void TForm1::RichEdit1KeyDown(TComponent*, WORD& Key, TShiftState Shift)
 {
-    if (Shift != ssCtrl)
+    if (Shift != shCtrl)
         return;
     switch (Key) {
     case 'C': Copy1Click(this); break;
@@ -300,22 +301,17 @@ void TForm1::FillCharacterList(bool filtered)
 {
     TStrings& items = ListBox1->Items();
     items.BeginUpdate();
-    try {
-        items.Clear();
-        if (filtered) {
-            items.Add(std::string(1, '\x91'));
-            items.Add(std::string(1, '\x92'));
-            for (int c = 160; c <= 255; ++c)
-                items.Add(std::string(1, static_cast<char>(c)));
-        } else {
-            for (int c = 20; c <= 255; ++c)
-                items.Add(std::string(1, static_cast<char>(c)));
-        }
-    } catch (...) {
-        items.EndUpdate();
-        throw;
+    Finally endUpdate([&] { items.EndUpdate(); });
+    items.Clear();
+    if (filtered) {
+        items.Add(std::string(1, '\x91'));
+        items.Add(std::string(1, '\x92'));
+        for (int c = 160; c <= 255; ++c)
+            items.Add(std::string(1, static_cast<char>(c)));
+    } else {
+        for (int c = 20; c <= 255; ++c)
+            items.Add(std::string(1, static_cast<char>(c)));
     }
-    items.EndUpdate();
 }
 
 void TForm1::CheckBox1Click(TComponent*) { FillCharacterList(CheckBox1->Checked()); }

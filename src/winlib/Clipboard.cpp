@@ -1,6 +1,7 @@
 #include "winlib/Clipboard.h"
 
 #include "winlib/Exceptions.h"
+#include "winlib/Scoped.h"
 #include "winlib/Synchronization.h"
 
 #include <cstring>
@@ -42,28 +43,6 @@ private:
     bool open_ = false;
 };
 
-// Global memory handed to the clipboard, freed unless the clipboard took it.
-class GlobalBlock {
-public:
-    explicit GlobalBlock(std::size_t size) : handle_(GlobalAlloc(GMEM_MOVEABLE, size))
-    {
-        if (handle_ == nullptr)
-            throw EOutOfResources("Out of memory for the clipboard");
-    }
-    ~GlobalBlock()
-    {
-        if (handle_ != nullptr)
-            GlobalFree(handle_);
-    }
-    GlobalBlock(const GlobalBlock&) = delete;
-    GlobalBlock& operator=(const GlobalBlock&) = delete;
-    HGLOBAL Get() const { return handle_; }
-    HGLOBAL Release() { HGLOBAL h = handle_; handle_ = nullptr; return h; }
-
-private:
-    HGLOBAL handle_;
-};
-
 }  // namespace
 
 bool TClipboard::HasFormat(UINT format) const { return IsClipboardFormatAvailable(format) != FALSE; }
@@ -87,7 +66,10 @@ std::string TClipboard::Text() const
 
 void TClipboard::SetText(std::string_view text) const
 {
-    GlobalBlock block(text.size() + 1);
+    // Freed here unless the clipboard takes it.
+    GlobalMemory block(GlobalAlloc(GMEM_MOVEABLE, text.size() + 1));
+    if (!block)
+        throw EOutOfResources("Out of memory for the clipboard");
     char* memory = static_cast<char*>(GlobalLock(block.Get()));
     if (memory == nullptr)
         throw EWin32Error::FromLastError();

@@ -51,17 +51,17 @@ TShiftState MouseShiftState(WPARAM keys)
 {
     TShiftState shift = 0;
     if (keys & MK_SHIFT)
-        shift |= ssShift;
+        shift |= shShift;
     if (keys & MK_CONTROL)
-        shift |= ssCtrl;
+        shift |= shCtrl;
     if (keys & MK_LBUTTON)
-        shift |= ssLeft;
+        shift |= shLeft;
     if (keys & MK_RBUTTON)
-        shift |= ssRight;
+        shift |= shRight;
     if (keys & MK_MBUTTON)
-        shift |= ssMiddle;
+        shift |= shMiddle;
     if (GetKeyState(VK_MENU) < 0)
-        shift |= ssAlt;
+        shift |= shAlt;
     return shift;
 }
 
@@ -77,11 +77,11 @@ TShiftState KeyboardShiftState()
 {
     TShiftState shift = 0;
     if (GetKeyState(VK_SHIFT) < 0)
-        shift |= ssShift;
+        shift |= shShift;
     if (GetKeyState(VK_CONTROL) < 0)
-        shift |= ssCtrl;
+        shift |= shCtrl;
     if (GetKeyState(VK_MENU) < 0)
-        shift |= ssAlt;
+        shift |= shAlt;
     return shift;
 }
 
@@ -789,7 +789,7 @@ void TWinControl::WMMouseDown(TMessage& message)
     const bool doubleClick = message.Msg == WM_LBUTTONDBLCLK || message.Msg == WM_RBUTTONDBLCLK ||
                              message.Msg == WM_MBUTTONDBLCLK;
     if (doubleClick)
-        shift |= ssDouble;
+        shift |= shDouble;
     MouseDown(button, shift, GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
     if (doubleClick && button == mbLeft && OnDblClick)
         OnDblClick(this);

@@ -22,7 +22,7 @@ enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 
 // Keys and buttons held during an input event.
-enum TShiftFlag : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32, ssDouble = 64 };
+enum TShiftFlag : unsigned { shShift = 1, shAlt = 2, shCtrl = 4, shLeft = 8, shRight = 16, shMiddle = 32, shDouble = 64 };
 using TShiftState = unsigned;
 
 // The keyboard part of the shift state right now.

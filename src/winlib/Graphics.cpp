@@ -158,20 +158,8 @@ void TBrush::SetColor(TColor color)
     }
 }
 
-void TBrush::SetStyle(TBrushStyle style)
-{
-    if (style != style_) {
-        style_ = style;
-        handle_.Reset();
-        if (OnChange)
-            OnChange();
-    }
-}
-
 HBRUSH TBrush::Handle() const
 {
-    if (style_ == bsClear)
-        return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
     if (!handle_)
         handle_.Reset(CreateSolidBrush(ColorToRGB(color_)));
     return handle_.Get();

@@ -102,21 +102,16 @@ private:
     mutable FontHandle handle_;
 };
 
-enum TBrushStyle { bsSolid, bsClear };
-
 class TBrush : public TPersistent {
 public:
     const char* ClassName() const override { return "TBrush"; }
     TColor Color() const { return color_; }
     void SetColor(TColor color);
-    TBrushStyle Style() const { return style_; }
-    void SetStyle(TBrushStyle style);
     HBRUSH Handle() const;
     std::function<void()> OnChange;
 
 private:
     TColor color_ = clWhite;
-    TBrushStyle style_ = bsSolid;
     mutable BrushHandle handle_;
 };
 

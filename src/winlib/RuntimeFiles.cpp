@@ -34,7 +34,7 @@ int WriteAll(HANDLE file, const char* data, size_t count) noexcept
 FileHandle OpenOrRaise(const std::string& name, DWORD access, DWORD disposition)
 {
     FileHandle file = OpenFileHandle(name, access, disposition);
-    if (!file.IsOpen())
+    if (!file)
         RaiseLastInOutError();
     return file;
 }
@@ -60,31 +60,7 @@ int InOutErrorCode(unsigned long win32Error) noexcept
 
 void RaiseLastInOutError() { throw EInOutError(InOutErrorCode(GetLastError())); }
 
-// --- FileHandle ---
-
-FileHandle& FileHandle::operator=(FileHandle&& other) noexcept
-{
-    if (this != &other)
-        Reset(other.Release());
-    return *this;
-}
-
-HANDLE FileHandle::Release() noexcept { return std::exchange(handle_, INVALID_HANDLE_VALUE); }
-
-void FileHandle::Reset(HANDLE handle) noexcept
-{
-    // Quiet by design: this runs in destructors; Close() is the checked way.
-    if (IsOpen())
-        CloseHandle(handle_);
-    handle_ = handle;
-}
-
-bool FileHandle::Close() noexcept
-{
-    if (!IsOpen())
-        return true;
-    return CloseHandle(Release()) != FALSE;
-}
+// --- opening files ---
 
 FileHandle OpenFileHandle(const std::string& name, DWORD access, DWORD disposition)
 {

@@ -3,6 +3,7 @@
 // EInOutError with the Windows error code or one of the runtime's own codes.
 #pragma once
 
+#include "winlib/Scoped.h"
 #include "winlib/TextLines.h"
 
 #include <windows.h>
@@ -29,29 +30,6 @@ int InOutErrorCode(unsigned long win32Error) noexcept;
 // Raises EInOutError for GetLastError().
 [[noreturn]] void RaiseLastInOutError();
 
-// Owns a Win32 file handle; INVALID_HANDLE_VALUE stands for none.
-class FileHandle {
-public:
-    FileHandle() noexcept = default;
-    explicit FileHandle(HANDLE handle) noexcept : handle_(handle) {}
-    ~FileHandle() { Reset(); }
-    FileHandle(FileHandle&& other) noexcept : handle_(other.Release()) {}
-    FileHandle& operator=(FileHandle&& other) noexcept;
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-
-    HANDLE Get() const noexcept { return handle_; }
-    bool IsOpen() const noexcept { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE Release() noexcept;
-    // Closes quietly and takes the new handle.
-    void Reset(HANDLE handle = INVALID_HANDLE_VALUE) noexcept;
-    // Closes and tells whether CloseHandle succeeded (GetLastError says why not).
-    bool Close() noexcept;
-
-private:
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
-};
-
 // CreateFileA with the read-only attribute honoured for writers, which Wine
 // running as root would otherwise ignore. Returns no handle on failure, with
 // GetLastError set; the name is 8-bit (ANSI).
@@ -72,7 +50,7 @@ public:
     void WriteLine(std::string_view line);
     void Flush();
     void Close();
-    bool IsOpen() const noexcept { return file_.IsOpen(); }
+    bool IsOpen() const noexcept { return static_cast<bool>(file_); }
 
     static constexpr size_t BufferSize = 64 * 1024;
 
@@ -100,7 +78,7 @@ public:
     // True at the end of the file or before a 0x1A byte.
     bool Eof();
     void Close();
-    bool IsOpen() const noexcept { return file_.IsOpen(); }
+    bool IsOpen() const noexcept { return static_cast<bool>(file_); }
 
     static constexpr size_t BlockSize = 64 * 1024;
 
@@ -129,7 +107,7 @@ public:
     // Writes all bytes or raises; a short write is "Disk full".
     void Write(const void* buffer, size_t count);
     void Close();
-    bool IsOpen() const noexcept { return file_.IsOpen(); }
+    bool IsOpen() const noexcept { return static_cast<bool>(file_); }
 
 private:
     void RequireOpen() const;

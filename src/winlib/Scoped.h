@@ -78,6 +78,9 @@ public:
     }
     // Gives the handle up unfreed.
     Handle Release() noexcept { return std::exchange(handle_, Traits::None()); }
+    // Frees the handle now and tells whether that worked (GetLastError says
+    // why not); the destructor's freeing is the quiet one.
+    bool Close() noexcept { return !*this || Traits::Free(Release()); }
 
 private:
     Handle handle_ = Traits::None();
@@ -107,6 +110,8 @@ using OwnedMenu = UniqueHandle<NullHandleTraits<HMENU, HMENU, DestroyMenu>>;
 // A reference to a library module: LoadLibrary, or GetModuleHandleEx
 // without GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT.
 using ModuleHandle = UniqueHandle<NullHandleTraits<HMODULE, HMODULE, FreeLibrary>>;
+// A window that no control object stands for (a hidden probe, say).
+using OwnedWindow = UniqueHandle<NullHandleTraits<HWND, HWND, DestroyWindow>>;
 // A kernel object whose creation answers null for failure: a mutex, an
 // event, a process, a thread.
 using KernelHandle = UniqueHandle<NullHandleTraits<HANDLE, HANDLE, CloseHandle>>;
@@ -117,6 +122,7 @@ struct FileTraits {
     static Handle None() noexcept { return INVALID_HANDLE_VALUE; }
     static bool Free(Handle handle) noexcept { return CloseHandle(handle) != FALSE; }
 };
+using FileHandle = UniqueHandle<FileTraits>;
 
 // Memory of GlobalAlloc; Release() it once the clipboard has taken it.
 struct GlobalMemoryTraits {

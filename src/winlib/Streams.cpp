@@ -151,7 +151,7 @@ TFileStream::TFileStream(const std::string& fileName, FileMode mode) : fileName_
 {
     if (mode == fmCreate) {
         file_ = OpenFileHandle(fileName, GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS);
-        if (!file_.IsOpen())
+        if (!file_)
             throw EFCreateError(fileName);
         return;
     }
@@ -163,7 +163,7 @@ TFileStream::TFileStream(const std::string& fileName, FileMode mode) : fileName_
     default: throw EFOpenError(fileName);
     }
     file_ = OpenFileHandle(fileName, access, OPEN_EXISTING);
-    if (!file_.IsOpen())
+    if (!file_)
         throw EFOpenError(fileName);
 }
 

@@ -28,20 +28,20 @@ NamedMutexLock::NamedMutexLock(const std::string& name, DWORD timeoutMs)
 NamedMutexLock::NamedMutexLock(std::initializer_list<const char*> names, DWORD timeoutMs)
 {
     for (const char* name : names) {
-        mutex_.reset(CreateMutexA(nullptr, FALSE, name));
+        mutex_.Reset(CreateMutexA(nullptr, FALSE, name));
         if (mutex_)
             break;
     }
     if (!mutex_)
         return;  // no lock to be had: go on unguarded rather than not at all
-    const DWORD result = WaitHandlingSentMessages(mutex_.get(), timeoutMs);
+    const DWORD result = WaitHandlingSentMessages(mutex_.Get(), timeoutMs);
     owned_ = result == WAIT_OBJECT_0 || result == WAIT_ABANDONED_0;
 }
 
 NamedMutexLock::~NamedMutexLock()
 {
     if (owned_)
-        ReleaseMutex(mutex_.get());
+        ReleaseMutex(mutex_.Get());
 }
 
 }  // namespace winlib

@@ -2,10 +2,11 @@
 // program's running copies.
 #pragma once
 
+#include "winlib/Scoped.h"
+
 #include <windows.h>
 
 #include <initializer_list>
-#include <memory>
 #include <string>
 
 namespace winlib {
@@ -35,10 +36,7 @@ public:
     bool Owned() const noexcept { return owned_; }
 
 private:
-    struct HandleCloser {
-        void operator()(HANDLE handle) const noexcept { CloseHandle(handle); }
-    };
-    std::unique_ptr<void, HandleCloser> mutex_;
+    KernelHandle mutex_;
     bool owned_ = false;
 };
 

@@ -199,7 +199,7 @@ TEST_F(RuntimeFilesTest, UseAndWriteFailures)
 
     // Under Wine the Linux device that is always full gives a real "disk full".
     const std::string full = "Z:\\dev\\full";
-    if (!OpenFileHandle(full, GENERIC_WRITE, OPEN_EXISTING).IsOpen())
+    if (!OpenFileHandle(full, GENERIC_WRITE, OPEN_EXISTING))
         GTEST_SKIP() << "no " << full << " here";
     const Failure diskFull{101, "Disk full"};
     writer.Rewrite(full);
