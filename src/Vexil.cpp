@@ -1,5 +1,5 @@
-// Start-up: the application object, its title and help file, the main
-// window from its form description, and the message loop.
+// Start-up: the application object, its title, icon and help file, the main
+// window, and the message loop.
 #include "Unit1.h"
 
 #include "winlib/Forms.h"
