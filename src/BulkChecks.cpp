@@ -2,6 +2,7 @@
 
 #include "CustomRich2edit.h"
 #include "winlib/Exceptions.h"
+#include "winlib/TextLines.h"
 
 #include <algorithm>
 #include <exception>
@@ -21,8 +22,8 @@ static_assert(sizeof(CHARFORMAT2A) == 84, "CHARFORMAT2A as the rich edit control
 constexpr DWORD FontMask = CFM_FACE | CFM_CHARSET | CFM_SIZE | CFM_ITALIC | CFM_STRIKEOUT;
 
 // Bytes that never reach the reader's fragments: a line ends at CR, the
-// data at 0x1A.
-constexpr unsigned LineEnd = '\r', EndOfData = 0x1A;
+// data at its end mark.
+constexpr unsigned LineEnd = '\r', EndOfData = static_cast<unsigned char>(winlib::EndOfData);
 
 std::function<void(testing::Way, std::string&)>& Alteration()
 {
@@ -63,28 +64,15 @@ std::vector<std::pair<FontKey, std::shared_ptr<const Profile>>>& Profiles()
     return profiles;
 }
 
-void Select(HWND window, LONG first, LONG last)
-{
-    CHARRANGE range{first, last};
-    SendMessageA(window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
-}
-
-LONG Caret(HWND window)
-{
-    CHARRANGE range{0, 0};
-    SendMessageA(window, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
-    return range.cpMax;
-}
-
 // --------------------------------------------------------------- the probe
 
 // A rich edit window of the same class as the editor's, never shown.
 class ProbeWindow {
 public:
-    ProbeWindow() : library_(LoadLibraryA("RICHED20.DLL"))
+    ProbeWindow() : library_(LoadRichEditLibrary())
     {
         if (library_)
-            window_.Reset(CreateWindowExA(0, "RichEdit20A", "", WS_POPUP | ES_MULTILINE, 0, 0, 400, 300, nullptr,
+            window_.Reset(CreateWindowExA(0, RichEditClassName, "", WS_POPUP | ES_MULTILINE, 0, 0, 400, 300, nullptr,
                                           nullptr, GetModuleHandleA(nullptr), nullptr));
         if (!window_)
             throw winlib::EWin32Error::FromLastError();
@@ -211,7 +199,7 @@ ProbeContent Read(HWND window, std::size_t first)
     ProbeContent content;
     content.units = UnicodeTextOf(window);
     for (std::size_t p = 0; p < content.units.size(); ++p) {
-        Select(window, static_cast<LONG>(p), static_cast<LONG>(p + 1));
+        SelectRangeOf(window, static_cast<LONG>(p), static_cast<LONG>(p + 1));
         content.held.push_back(rtftext::Held{content.units[p], SelectionStyle(window)});
         if (p >= first)
             content.literalText.push_back(SelectedTextOf(window));
@@ -222,7 +210,7 @@ ProbeContent Read(HWND window, std::size_t first)
 // What the control's RTF of the probe from position first on says faithfully.
 rtftext::Faithful ExamineRtf(HWND window, const ProbeContent& content, std::size_t first, std::size_t strict)
 {
-    Select(window, static_cast<LONG>(first), -1);
+    SelectRangeOf(window, static_cast<LONG>(first), -1);
     std::vector<rtftext::Said> said;
     try {
         said = rtftext::Claims(SelectionRuns(window));
@@ -350,7 +338,7 @@ ProbeContent BuildProbe(HWND window, const CHARFORMAT2A& format, const std::vect
             // A control that refuses fragments gets none.
         }
     }
-    const std::size_t literalStart = static_cast<std::size_t>(Caret(window));
+    const std::size_t literalStart = static_cast<std::size_t>(SelectionOf(window).cpMax);
     for (const Insertion& item : literalPart)
         InsertLiterally(window, item);
     return Read(window, literalStart);

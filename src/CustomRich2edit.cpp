@@ -15,10 +15,31 @@ using namespace winlib;
 static_assert(sizeof(CHARFORMAT2A) == 84, "the character format exchanged with the window");
 static_assert(sizeof(PARAFORMAT) == 156, "the paragraph format of the first version");
 
-namespace {
-
 const char* const RichEditLibraryName = "RICHED20.DLL";
 const char* const RichEditClassName = "RichEdit20A";
+
+ModuleHandle LoadRichEditLibrary()
+{
+    const UINT oldErrorMode = SetErrorMode(SEM_NOOPENFILEERRORBOX);
+    HMODULE module = LoadLibraryA(RichEditLibraryName);
+    SetErrorMode(oldErrorMode);
+    return ModuleHandle(reinterpret_cast<UINT_PTR>(module) < 32 ? nullptr : module);
+}
+
+CHARRANGE SelectionOf(HWND window)
+{
+    CHARRANGE range{0, 0};
+    SendMessageA(window, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    return range;
+}
+
+void SelectRangeOf(HWND window, LONG first, LONG last)
+{
+    CHARRANGE range{first, last};
+    SendMessageA(window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+}
+
+namespace {
 
 // Set while a rich text control paints, for all of them together.
 bool Painting = false;
@@ -43,12 +64,6 @@ void CheckTabIndex(int index)
 {
     if (index < 0 || index >= TPara2Attributes::MaxTabs)
         throw EInvalidOperation(Format("Tab index out of bounds (%d)", index));
-}
-
-void SelectRange(HWND window, LRESULT start, LRESULT end)
-{
-    CHARRANGE range{static_cast<LONG>(start), static_cast<LONG>(end)};
-    SendMessageA(window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
 }
 
 }  // namespace
@@ -448,7 +463,7 @@ HWND TRich2EditStrings::Window() const { return richEdit_->Handle(); }
 void TRich2EditStrings::ReplaceRange(LRESULT start, LRESULT end, const std::string& text)
 {
     HWND window = Window();
-    SelectRange(window, start, end);
+    SelectRangeOf(window, static_cast<LONG>(start), static_cast<LONG>(end));
     SendMessageA(window, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
@@ -662,10 +677,7 @@ void TCustomRich2Edit::WndProc(TMessage& message)
 void TCustomRich2Edit::CreateParams(TCreateParams& params)
 {
     // One reference for every window, given back at its WM_NCDESTROY.
-    const UINT oldErrorMode = SetErrorMode(SEM_NOOPENFILEERRORBOX);
-    HMODULE module = LoadLibraryA(RichEditLibraryName);
-    SetErrorMode(oldErrorMode);
-    library_.Reset(reinterpret_cast<UINT_PTR>(module) < 32 ? nullptr : module);
+    library_ = LoadRichEditLibrary();
 
     TCustomMemo::CreateParams(params);
     params.DefWndProc = nullptr;
@@ -747,12 +759,7 @@ void TCustomRich2Edit::DestroyWnd()
     TCustomMemo::DestroyWnd();
 }
 
-CHARRANGE TCustomRich2Edit::Selection()
-{
-    CHARRANGE range{0, 0};
-    SendMessageA(Handle(), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
-    return range;
-}
+CHARRANGE TCustomRich2Edit::Selection() { return SelectionOf(Handle()); }
 
 int TCustomRich2Edit::SelectionStart() { return Selection().cpMin; }
 
@@ -790,8 +797,7 @@ std::string ReadSizedText(const std::function<std::size_t(char* buffer, std::siz
 
 std::string SelectedTextOf(HWND window)
 {
-    CHARRANGE range{0, 0};
-    SendMessageA(window, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    const CHARRANGE range = SelectionOf(window);
     const std::size_t length = static_cast<std::size_t>(std::max<LONG>(range.cpMax - range.cpMin, 0));
     // EM_GETSELTEXT takes no size, and a code page may make up to four
     // bytes of one position (three in UTF-8): the request states its room.
@@ -829,8 +835,7 @@ std::wstring ReadUnits(HWND window, std::size_t length, DWORD which)
 
 std::wstring SelectedUnicodeTextOf(HWND window)
 {
-    CHARRANGE range{0, 0};
-    SendMessageA(window, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    const CHARRANGE range = SelectionOf(window);
     return ReadUnits(window, static_cast<std::size_t>(std::max<LONG>(range.cpMax - range.cpMin, 0)), GT_SELECTION);
 }
 
@@ -898,7 +903,7 @@ std::wstring TCustomRich2Edit::UnicodeText() { return UnicodeTextOf(Handle()); }
 
 std::wstring TCustomRich2Edit::SelectedUnicodeText() { return SelectedUnicodeTextOf(Handle()); }
 
-void TCustomRich2Edit::SelectRange(int first, int last) { ::SelectRange(Handle(), first, last); }
+void TCustomRich2Edit::SelectRange(int first, int last) { SelectRangeOf(Handle(), first, last); }
 
 // The edit control's EM_SCROLLCARET; the rich edit control ignores the
 // WM_USER + 49 that old headers named so.

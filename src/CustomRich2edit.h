@@ -177,6 +177,19 @@ DWORD CALLBACK StreamOutCallback(DWORD_PTR cookie, LPBYTE buffer, LONG cb, LONG*
 std::string ReadSizedText(const std::function<std::size_t(char* buffer, std::size_t size)>& request,
                           std::size_t firstSize, std::size_t maxSize);
 
+// The library and the window class of the rich text control, for every
+// window of it the program makes.
+extern const char* const RichEditLibraryName;
+extern const char* const RichEditClassName;
+// A reference to the library, loaded without the system's "not found" box;
+// none when it cannot be loaded.
+winlib::ModuleHandle LoadRichEditLibrary();
+
+// The selection of a rich edit window, and selecting first .. last - 1 in it
+// (last -1: to the end).
+CHARRANGE SelectionOf(HWND window);
+void SelectRangeOf(HWND window, LONG first, LONG last);
+
 // The same exchanges as the control's StreamIn, StreamOut, UnicodeText and
 // SelectedText below, with any rich edit window.
 void StreamInto(HWND window, WPARAM format, std::string_view data);
