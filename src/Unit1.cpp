@@ -5,7 +5,6 @@
 #include "Unit2.h"
 #include "winlib/Clipboard.h"
 #include "winlib/RuntimeFiles.h"
-#include "winlib/Scoped.h"
 #include "winlib/Synchronization.h"
 
 #include <richedit.h>
@@ -300,18 +299,18 @@ void TForm1::RichEdit1KeyDown(TComponent*, WORD& Key, TShiftState Shift)
 void TForm1::FillCharacterList(bool filtered)
 {
     TStrings& items = ListBox1->Items();
-    items.BeginUpdate();
-    Finally endUpdate([&] { items.EndUpdate(); });
-    items.Clear();
-    if (filtered) {
-        items.Add(std::string(1, '\x91'));
-        items.Add(std::string(1, '\x92'));
-        for (int c = 160; c <= 255; ++c)
-            items.Add(std::string(1, static_cast<char>(c)));
-    } else {
-        for (int c = 20; c <= 255; ++c)
-            items.Add(std::string(1, static_cast<char>(c)));
-    }
+    items.InBatch([&] {
+        items.Clear();
+        if (filtered) {
+            items.Add(std::string(1, '\x91'));
+            items.Add(std::string(1, '\x92'));
+            for (int c = 160; c <= 255; ++c)
+                items.Add(std::string(1, static_cast<char>(c)));
+        } else {
+            for (int c = 20; c <= 255; ++c)
+                items.Add(std::string(1, static_cast<char>(c)));
+        }
+    });
 }
 
 void TForm1::CheckBox1Click(TComponent*) { FillCharacterList(CheckBox1->Checked()); }

@@ -65,6 +65,8 @@ public:
     void BeginUpdate();
     void EndUpdate();
     int UpdateCount() const noexcept { return updateCount_; }
+    // Runs work inside a batch update that ends also when work raises.
+    void InBatch(const std::function<void()>& work);
 
     // Every line followed by CR LF.
     std::string GetText() const;
@@ -83,9 +85,6 @@ protected:
     virtual void SetUpdating(bool updating);
     // Adds each line of the source at the end, inside a batch update.
     virtual void AppendLines(const TStrings& source);
-
-    // Runs work inside a batch update that ends also when work raises.
-    void InBatch(const std::function<void()>& work);
 
 private:
     int updateCount_ = 0;
