@@ -2,16 +2,17 @@
 // window, and the message loop.
 #include "Unit1.h"
 
+#include "winlib/FormCode.h"
 #include "winlib/Forms.h"
 #include "winlib/Help.h"
 
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     winlib::TApplication application;
     try {
-        application.Icon = LoadIconA(instance, "MAINICON");
+        application.Icon = winlib::ProgramIcon("MAINICON");
         application.Initialize();
         application.SetTitle("Vexil Version 2.0");
         application.HelpFile = "vexil.hlp";
