@@ -228,6 +228,12 @@ HWND Vexil::Editor() const {
     return editor;
 }
 
+HWND Vexil::Focus() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(main_, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
 HWND Vexil::PaletteBar() const {
     for (HWND panel : ChildrenOfClass(main_, "TPanel")) {
         if (GetParent(panel) == main_ && RectInParent(panel).top == 0) {

@@ -60,6 +60,8 @@ public:
     std::vector<HWND> Swatches() const;
     HWND TextSwatch() const;
     HWND BackSwatch() const;
+    // The window of the program that has the keyboard focus; null when none has.
+    HWND Focus() const;
 
     // A fresh temporary path, removed again when this object goes.
     std::string NewFile(const std::string& stem);

@@ -16,12 +16,6 @@ using e2e::Vexil;
 
 namespace {
 
-HWND FocusOf(Vexil& app) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    return GetGUIThreadInfo(GetWindowThreadProcessId(app.Main(), nullptr), &info) ? info.hwndFocus : nullptr;
-}
-
 // Class and caption of a window, for failure messages.
 std::string Describe(HWND window) {
     if (window == nullptr) {
@@ -32,11 +26,11 @@ std::string Describe(HWND window) {
 
 // The focus after a key, once the program has handled it.
 HWND FocusAfter(Vexil& app, WORD key, unsigned modifiers = automation::kNoModifier) {
-    const HWND before = FocusOf(app);
+    const HWND before = app.Focus();
     PressKey(key, modifiers);
-    WaitUntil([&] { return FocusOf(app) != before; }, 300);
+    WaitUntil([&] { return app.Focus() != before; }, 300);
     app.Sync();
-    return FocusOf(app);
+    return app.Focus();
 }
 
 // Types the keys with real key presses after a step and expects the editor
@@ -46,15 +40,15 @@ void ExpectTypedIntoEditor(Vexil& app, const std::string& step, const std::strin
     TypeText(keys);
     EXPECT_TRUE(WaitUntil([&] { return app.Text() == text; }, 3000))
         << "typed \"" << keys << "\" after " << step << "; the editor shows \"" << app.Text()
-        << "\"; the focus is on " << Describe(FocusOf(app));
+        << "\"; the focus is on " << Describe(app.Focus());
 }
 
 // Presses Tab until the focus is on the window; false when it never gets there.
 bool TabTo(Vexil& app, HWND window) {
-    for (int i = 0; i < 10 && FocusOf(app) != window; ++i) {
+    for (int i = 0; i < 10 && app.Focus() != window; ++i) {
         FocusAfter(app, VK_TAB);
     }
-    return FocusOf(app) == window;
+    return app.Focus() == window;
 }
 
 HWND Control(Vexil& app, const char* className, const char* caption) {
@@ -174,9 +168,9 @@ TEST(Keyboard, TabWalksTheFormBothWaysAndArrowsStayInTheirGroup) {
     Vexil app;
     HWND font = Control(app, "TButton", "Font");
     // At start-up the editor is disabled: the first stop after it has the focus.
-    EXPECT_TRUE(WaitUntil([&] { return FocusOf(app) == font; })) << "the focus is on " << Describe(FocusOf(app));
+    EXPECT_TRUE(WaitUntil([&] { return app.Focus() == font; })) << "the focus is on " << Describe(app.Focus());
     app.FileNew();
-    ASSERT_EQ(FocusOf(app), app.Editor());
+    ASSERT_EQ(app.Focus(), app.Editor());
     HWND bold = Control(app, "TCheckBox", "Bold");
     HWND underline = Control(app, "TCheckBox", "Underline");
     HWND cutPaste = Control(app, "TRadioButton", "Cut/Paste Mode");
@@ -200,7 +194,7 @@ TEST(Keyboard, TabWalksTheFormBothWaysAndArrowsStayInTheirGroup) {
     for (const HWND stop : {font, bold, underline, filter}) {
         for (const WORD arrow : {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN}) {
             ASSERT_TRUE(TabTo(app, stop)) << "Tab never reaches " << Describe(stop) << "; the focus is on "
-                                          << Describe(FocusOf(app));
+                                          << Describe(app.Focus());
             const HWND focus = FocusAfter(app, arrow);
             const std::string kind = automation::ClassOf(focus);
             EXPECT_TRUE(GetParent(focus) == app.PaletteBar() &&

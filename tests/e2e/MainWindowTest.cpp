@@ -196,10 +196,7 @@ TEST(MainWindowEditing, EditorTakesNoInputBeforeFileNewAndTypedBytesAreSaved) {
 TEST(MainWindowEditing, FileNewDiscardsTextWithoutAQuestionAndFocusesTheEditor) {
     Vexil app;
     app.FileNew();
-    GUITHREADINFO gui{};
-    gui.cbSize = sizeof gui;
-    ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(app.Main(), nullptr), &gui));
-    EXPECT_EQ(gui.hwndFocus, app.Editor());
+    EXPECT_EQ(app.Focus(), app.Editor());
     app.Type("old text");
     app.FileNew();
     ASSERT_TRUE(WaitUntil([&] { return app.Text().empty(); }));

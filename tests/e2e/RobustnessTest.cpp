@@ -448,12 +448,8 @@ TEST(RobustnessFaults, BlockedTransferFileStopsCopyCutAndPasteAndChangesNothing)
         Command(app, row.command);
         EXPECT_EQ(ErrorBoxText(app), row.message);
         if (byKey) {
-            GUITHREADINFO info{};
-            info.cbSize = sizeof info;
-            EXPECT_TRUE(WaitUntil([&] {
-                return GetGUIThreadInfo(GetWindowThreadProcessId(app.Main(), nullptr), &info) &&
-                       info.hwndFocus == app.Editor();
-            })) << "after the error box the next keys reach no window";
+            EXPECT_TRUE(WaitUntil([&] { return app.Focus() == app.Editor(); }))
+                << "after the error box the next keys reach no window";
         }
         EXPECT_EQ(app.Text(), "hello world") << "nothing removed, nothing inserted";
         EXPECT_EQ(e2e::ClipboardText(), "held before");
