@@ -3,8 +3,23 @@
 # time and goes when the script ends.
 
 vexil_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# shellcheck source=wine-loader.sh
+source "$vexil_root/scripts/wine-loader.sh"
 
 vexil_jobs() { nproc 2>/dev/null || echo 2; }
+
+# vexil_build_to_run TARGET...: configures build/ARCH for the architecture
+# that this machine runs (vexil_decide_arch) and builds TARGETs there; the
+# folder is then in vexil_bin. Says which build it runs, and why.
+vexil_bin=""
+vexil_build_to_run() {
+    vexil_decide_arch || return 1
+    local dir="build/$VEXIL_ARCH"
+    echo "Building $dir ($VEXIL_ARCH_WHY)" >&2
+    vexil_configure "$vexil_root/$dir" "mingw-$VEXIL_ARCH.cmake" -DVEXIL_TESTS=ON || return 1
+    vexil_build "$vexil_root/$dir" "$@" >/dev/null || return 1
+    vexil_bin="$vexil_root/$dir/bin"
+}
 
 # vexil_configure DIR TOOLCHAIN [CMAKE ARGUMENTS...]
 # Quiet; on failure the configure log is shown and the call fails.
@@ -79,6 +94,7 @@ vexil_stop_display() {
 vexil_run_isolated() {
     local name="$1" dir="$2" status=0
     shift 2
+    vexil_decide_arch || return 1
     vexil_remove_stale_prefixes
     vexil_start_display "${VEXIL_SCREEN:-1280x1024x24}" || return 1
     (
@@ -102,7 +118,43 @@ vexil_remove_stale_prefixes() {
         [ -d "$dir" ] || continue
         pid="${dir##*-}"
         kill -0 "$pid" 2>/dev/null && continue
-        WINEPREFIX="$dir" timeout 30 wineserver -k 2>/dev/null || true
+        [ -z "${VEXIL_WINESERVER:-}" ] || WINEPREFIX="$dir" timeout 30 "$VEXIL_WINESERVER" -k 2>/dev/null || true
         rm -rf "$dir"
     done
+}
+
+# vexil_check_program ARCH: build/ARCH/bin/vexil.exe is a Windows GUI program
+# for ARCH (PE32 for i686, PE32+ for x86_64) that imports only Windows' own
+# DLLs, so that it runs on a bare Windows as it is. Says what it found.
+vexil_check_program() {
+    local arch="$1" exe="$vexil_root/build/$1/bin/vexil.exe" headers format dll bad=""
+    local want_format="pei-i386" objdump="i686-w64-mingw32-objdump"
+    if [ "$arch" = x86_64 ]; then
+        want_format="pei-x86-64" objdump="x86_64-w64-mingw32-objdump"
+    fi
+    if ! headers="$("$objdump" -p "$exe" 2>&1)"; then
+        echo "check: $exe cannot be read: $(tail -n 1 <<<"$headers")" >&2
+        return 1
+    fi
+    format="$(sed -n 's/.*file format \(.*\)$/\1/p' <<<"$headers" | head -n 1)"
+    if [ "$format" != "$want_format" ]; then
+        echo "check: $exe is $format, not $want_format" >&2
+        return 1
+    fi
+    if ! grep -Eq '^Subsystem[[:space:]]+0*2[[:space:]]' <<<"$headers"; then
+        echo "check: $exe is not a Windows GUI program" >&2
+        return 1
+    fi
+    while read -r dll; do
+        case "${dll,,}" in
+            kernel32.dll | user32.dll | gdi32.dll | comdlg32.dll | comctl32.dll | shell32.dll | ole32.dll | \
+                advapi32.dll | msvcrt.dll | version.dll) ;;
+            *) bad+=" $dll" ;;
+        esac
+    done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers")
+    if [ -n "$bad" ]; then
+        echo "check: $exe imports DLLs that are not Windows' own:$bad" >&2
+        return 1
+    fi
+    echo "check: build/$arch/bin/vexil.exe is a $format Windows GUI program importing only Windows' own DLLs"
 }

@@ -9,9 +9,9 @@ art="$root/docs/sample-art.txt"
 # Unix root as drive Z:.
 shot="$root/build/readme-picture.png"
 "$root/scripts/screenshot.sh" --drive "
-    wine \"\$VEXIL_AUTOMATE\" menu \"\$VEXIL_CAPTION\" FL &&
-    wine \"\$VEXIL_AUTOMATE\" file 'Z:${art//\//\\}' &&
-    wine \"\$VEXIL_AUTOMATE\" sleep 500" "$shot"
+    \"\$VEXIL_WINE\" \"\$VEXIL_AUTOMATE\" menu \"\$VEXIL_CAPTION\" FL &&
+    \"\$VEXIL_WINE\" \"\$VEXIL_AUTOMATE\" file 'Z:${art//\//\\}' &&
+    \"\$VEXIL_WINE\" \"\$VEXIL_AUTOMATE\" sleep 500" "$shot"
 # Only the window: the desktop around it is one colour.
 convert "$shot" -trim +repage "$root/docs/editor.png"
 echo "readme-picture: saved $root/docs/editor.png"

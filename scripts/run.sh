@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The run command: installs what is missing, builds the 32-bit program
-# (build/i686) and starts it under Wine on the current X display, in the
-# build's own Wine prefix.
+# The run command: installs what is missing, builds the program for the
+# architecture this machine runs (build/i686, or build/x86_64 where 32-bit
+# programs cannot run; VEXIL_ARCH forces one) and starts it under Wine on the
+# current X display, in the build's own Wine prefix.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -16,10 +17,10 @@ fi
 # shellcheck source=common.sh
 source scripts/common.sh
 scripts/install-deps.sh
-vexil_configure build/i686 mingw-i686.cmake
-vexil_build build/i686 vexil
+vexil_build_to_run vexil
 
 # shellcheck source=wine-env.sh
 source scripts/wine-env.sh
-cd build/i686/bin
-exec wine vexil.exe
+cd "$vexil_bin"
+echo "run: $vexil_bin/vexil.exe ($VEXIL_ARCH_WHY)" >&2
+exec "$VEXIL_WINE" vexil.exe

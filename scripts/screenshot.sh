@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Takes a picture of the editor without a display: builds build/i686, starts
+# Takes a picture of the editor without a display: builds the program for the
+# architecture this machine runs (build/i686, or build/x86_64 where 32-bit
+# programs cannot run; VEXIL_ARCH forces one), starts
 # vexil.exe on a virtual display of its own (Xvfb), in a Wine prefix of its
 # own, inside a Wine desktop (which draws the window frames),
 # waits for its main window, optionally drives it to a state, saves a PNG of
@@ -9,18 +11,20 @@
 #
 # DRIVER runs after the main window has appeared, on the same display and
 # Wine desktop, before the picture is taken. It is a Windows program (*.exe,
-# run with wine) or a shell command. To bring the editor into a state for a
+# run through Wine) or a shell command. To bring the editor into a state for a
 # picture, write a small script that calls the automation tool, e.g.
 #
 #   #!/usr/bin/env bash
-#   wine "$VEXIL_AUTOMATE" menu "$VEXIL_CAPTION" FN       # File, New
-#   wine "$VEXIL_AUTOMATE" type "$VEXIL_CAPTION" "Hello"
+#   "$VEXIL_WINE" "$VEXIL_AUTOMATE" menu "$VEXIL_CAPTION" FN       # File, New
+#   "$VEXIL_WINE" "$VEXIL_AUTOMATE" type "$VEXIL_CAPTION" "Hello"
 #
-# and pass it with --drive; "wine $VEXIL_AUTOMATE" alone lists the commands
+# and pass it with --drive; '"$VEXIL_WINE" "$VEXIL_AUTOMATE"' alone lists the commands
 # (menus, typing, keys, clicks, message boxes, file and font dialogs). A
 # driver built on tests/support/Automation.h must first call
 # automation::UseDesktop(getenv("VEXIL_DESKTOP")) to see the editor's windows.
-# The driver sees VEXIL_AUTOMATE (automate.exe), VEXIL_CAPTION (the main
+# VEXIL_WINE is Wine's loader for this machine: never call the `wine` wrapper,
+# which cannot start anything where 32-bit programs cannot run.
+# The driver sees VEXIL_WINE, VEXIL_AUTOMATE (automate.exe), VEXIL_CAPTION (the main
 # window's caption), VEXIL_DESKTOP (the Wine desktop's name), VEXIL_BIN (the
 # folder of vexil.exe) and the Wine environment of scripts/wine-env.sh.
 set -euo pipefail
@@ -38,7 +42,7 @@ if [ "${1:-}" = "--inside" ]; then
     # Second half: runs on the private display and prefix, the arguments checked.
     out="$2"
     driver="$3"
-    bin="$root/build/i686/bin"
+    bin="$4"
     export VEXIL_AUTOMATE="$bin/automate.exe" VEXIL_CAPTION="$caption"
     export VEXIL_DESKTOP="shot" VEXIL_BIN="$bin"
     log="$root/build/screenshot.log"
@@ -46,18 +50,18 @@ if [ "${1:-}" = "--inside" ]; then
     # shellcheck source=wine-env.sh
     source "$root/scripts/wine-env.sh"
     cd "$bin"
-    wine explorer "/desktop=$VEXIL_DESKTOP,$desktop_size" vexil.exe </dev/null >"$log" 2>&1 &
+    "$VEXIL_WINE" explorer "/desktop=$VEXIL_DESKTOP,$desktop_size" vexil.exe </dev/null >"$log" 2>&1 &
     editor=$!
 
     status=0
-    if ! wine automate.exe --timeout 30000 wait "$caption"; then
+    if ! "$VEXIL_WINE" automate.exe --timeout 30000 wait "$caption"; then
         echo "screenshot: the editor's window did not appear (see $log)" >&2
         status=1
     fi
     if [ "$status" -eq 0 ] && [ -n "$driver" ]; then
         echo "screenshot: driving with $driver"
         case "$driver" in
-            *.exe) wine "$driver" || status=$? ;;
+            *.exe) "$VEXIL_WINE" "$driver" || status=$? ;;
             *) bash -c "$driver" || status=$? ;;
         esac
         [ "$status" -eq 0 ] || echo "screenshot: the driver failed (exit $status)" >&2
@@ -65,12 +69,12 @@ if [ "${1:-}" = "--inside" ]; then
     if [ "$status" -eq 0 ]; then
         sleep 1  # let the last input repaint
         import -window root "$out"
-        echo "screenshot: saved $out"
+        echo "screenshot: saved $out ($bin/vexil.exe; $VEXIL_ARCH_WHY)"
     fi
 
     # Close it; end it when a dialog or a hang keeps it from closing.
-    if ! wine automate.exe --timeout 5000 close "$caption" 2>/dev/null; then
-        wine automate.exe end "$caption" 2>/dev/null || true
+    if ! "$VEXIL_WINE" automate.exe --timeout 5000 close "$caption" 2>/dev/null; then
+        "$VEXIL_WINE" automate.exe end "$caption" 2>/dev/null || true
     fi
     for _ in $(seq 50); do
         kill -0 "$editor" 2>/dev/null || break
@@ -110,8 +114,7 @@ cd "$root"
 # shellcheck source=common.sh
 source scripts/common.sh
 scripts/install-deps.sh
-vexil_configure build/i686 mingw-i686.cmake -DVEXIL_TESTS=ON
-vexil_build build/i686 vexil automate
+vexil_build_to_run vexil automate
 
 VEXIL_SCREEN="${desktop_size}x24" vexil_run_isolated shot "$root" \
-    bash "$root/scripts/screenshot.sh" --inside "$out" "$driver"
+    bash "$root/scripts/screenshot.sh" --inside "$out" "$driver" "$vexil_bin"

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Builds build/i686 and runs the resource soak on a virtual display and in a
+# Builds the program for the architecture this machine runs (build/i686, or
+# build/x86_64 where 32-bit programs cannot run; VEXIL_ARCH forces one) and
+# runs the resource soak on a virtual display and in a
 # Wine prefix of its own: ROUNDS rounds (default 1000, about 8 minutes) of New, typing,
 # painting, Save, Load, Copy, Cut, Paste, About, Help and the Font dialog on
 # one running vexil.exe, with the program's GDI objects, windows, handles and
@@ -15,7 +17,9 @@ cd "$root"
 # shellcheck source=common.sh
 source scripts/common.sh
 scripts/install-deps.sh
-vexil_configure build/i686 mingw-i686.cmake -DVEXIL_TESTS=ON
-vexil_build build/i686 soak vexil >/dev/null
+vexil_build_to_run soak vexil
 
-vexil_run_isolated soak build/i686/bin wine ./soak.exe "${1:-1000}"
+status=0
+vexil_run_isolated soak "$vexil_bin" "$VEXIL_WINE" ./soak.exe "${1:-1000}" || status=$?
+echo "soak: ran ${vexil_bin#"$root"/}/soak.exe ($VEXIL_ARCH_WHY); $([ "$status" -eq 0 ] && echo passed || echo "FAILED (exit $status)")"
+exit "$status"

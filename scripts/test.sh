@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The test command. From a fresh clone on Debian 12 (as root, or with sudo
-# for the packages) it installs what is missing, builds the 32-bit program
-# and tests (build/i686) and compiles the 64-bit program as a check
-# (build/x86_64), runs every test suite under Wine on a virtual X display of
-# its own, in a Wine prefix and server of its own, then the native fuzz
-# targets. Safe to run again, also beside scripts/run.sh or another test run;
+# for the packages) it installs what is missing, builds both programs
+# (build/i686 and build/x86_64) and checks them, builds the tests for the
+# architecture that this machine runs (i686 where 32-bit programs run,
+# otherwise x86_64; VEXIL_ARCH=i686 or x86_64 forces one), runs every test
+# suite under Wine on a virtual X display of its own, in a Wine prefix and
+# server of its own, then the native fuzz targets. Safe to run again, also beside scripts/run.sh or another test run;
 # exits non-zero when anything failed and ends with a line "N passed, M failed".
 set -uo pipefail
 
@@ -57,42 +58,66 @@ if ! scripts/install-deps.sh; then
     finish
 fi
 
-begin
-echo "== Building build/i686"
-vexil_configure build/i686 mingw-i686.cmake -DVEXIL_TESTS=ON && vexil_build build/i686
-i686=$?
-record "build i686" "$i686"
-begin
-echo "== Building build/x86_64 (the program only)"
-vexil_configure build/x86_64 mingw-x86_64.cmake -DVEXIL_TESTS=OFF && vexil_build build/x86_64 vexil
-record "build x86_64 (compile check)" $?
+echo "== Architecture"
+if ! vexil_decide_arch; then
+    record "choose the architecture (see the line above)" 1 no-time
+    finish
+fi
+arch="$VEXIL_ARCH"
+echo "testing the $arch build ($VEXIL_ARCH_WHY)"
 
-if [ "$i686" -ne 0 ]; then
-    results+=("skipped the tests: the i686 build failed")
-else
-    echo "== Tests (Wine, Xvfb $screen)"
+# Both programs are built and checked, whichever one this machine can run;
+# the tests are built for, and run on, that one.
+built=0
+for build_arch in i686 x86_64; do
     begin
-    log="build/i686/ctest.log"
+    if [ "$build_arch" = "$arch" ]; then
+        echo "== Building build/$build_arch (the program and its tests)"
+        vexil_configure "build/$build_arch" "mingw-$build_arch.cmake" -DVEXIL_TESTS=ON &&
+            vexil_build "build/$build_arch"
+        status=$?
+        [ "$status" -ne 0 ] || built=1
+        record "build $build_arch (the program and its tests)" "$status"
+    else
+        echo "== Building build/$build_arch (the program only)"
+        vexil_configure "build/$build_arch" "mingw-$build_arch.cmake" -DVEXIL_TESTS=OFF &&
+            vexil_build "build/$build_arch" vexil
+        status=$?
+        record "build $build_arch (the program only)" "$status"
+    fi
+    if [ "$status" -eq 0 ]; then
+        begin
+        vexil_check_program "$build_arch"
+        record "check build/$build_arch/bin/vexil.exe" $? no-time
+    fi
+done
+
+if [ "$built" -ne 1 ]; then
+    results+=("skipped the tests: the $arch build failed")
+else
+    echo "== Tests (build/$arch, Wine, Xvfb $screen)"
+    begin
+    log="build/$arch/ctest.log"
     rm -f "$log"
     vexil_remove_stale_prefixes
     prepared=0
-    if vexil_start_display "$screen"; then
+    setup_log="build/$arch/test-setup.log"
+    if vexil_start_display "$screen" 2>"$setup_log"; then
         run_prefix="$root/build/test-runs/run-$$"
         # shellcheck source=wine-env.sh
-        if source scripts/wine-env.sh --private "$run_prefix"; then
+        if source scripts/wine-env.sh --private "$run_prefix" 2>"$setup_log"; then
             prepared=1
-        else
-            echo "test: the Wine prefix could not be prepared" >&2
         fi
     fi
+    cat "$setup_log" >&2
     if [ "$prepared" -eq 1 ]; then
         # The log comes from CTest itself: a pipe to tee could be held open
         # by Wine processes that outlive the run.
-        ctest --test-dir build/i686 --output-on-failure --output-log "$log"
+        ctest --test-dir "build/$arch" --output-on-failure --output-log "$log"
         ctest_status=$?
     else
         ctest_status=1
-        record "test set-up (display, Wine prefix)" 1
+        record "test set-up: $(sed '/^[[:space:]]*$/d' "$setup_log" | tail -n 1)" 1 no-time
     fi
     count=0
     suites_passed=0
@@ -108,9 +133,10 @@ else
         fi
     done < <(grep -E 'Test +#[0-9]+:' "$log" 2>/dev/null)
     if [ "$suites_passed" -gt 0 ]; then
-        record "$suites_passed of $count test suites" 0
+        record "$suites_passed of $count test suites ($VEXIL_ARCH_WHY)" 0
     fi
-    if [ "$count" -eq 0 ] || { [ "$ctest_status" -ne 0 ] && [ "$suites_passed" -eq "$count" ]; }; then
+    if [ "$prepared" -eq 1 ] &&
+        { [ "$count" -eq 0 ] || { [ "$ctest_status" -ne 0 ] && [ "$suites_passed" -eq "$count" ]; }; }; then
         record "ctest (exit $ctest_status, $count suites)" 1 no-time
     fi
     cleanup

@@ -2,7 +2,10 @@
 # The build's own Wine environment (never ~/.wine).
 #   source scripts/wine-env.sh          exports it and prepares the prefix
 #   scripts/wine-env.sh COMMAND ARGS... the same, then runs COMMAND in it
-#                                       (CTest runs the test programs this way)
+#   scripts/wine-env.sh --wine PROGRAM ARGS...
+#                                       the same, then runs the Windows PROGRAM
+#                                       through the loader that this machine
+#                                       runs (CTest runs the test programs so)
 # The prefix is VEXIL_WINEPREFIX, else VEXIL_DEFAULT_WINEPREFIX (set by the
 # build for its tests), else build/wineprefix. It is set up once (a stamp file
 # marks it ready); later calls only make sure that a warm wineserver is
@@ -14,8 +17,13 @@
 #                                       its own: windows, clipboard and the
 #                                       transfer file of whatever runs there are
 #                                       nobody else's (the test runs use this)
+#
+# Wine itself is started only through scripts/wine-loader.sh (vexil_wine,
+# vexil_wineserver), which knows which loader this machine can run.
 
 vexil_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# shellcheck source=wine-loader.sh
+source "$vexil_root/scripts/wine-loader.sh"
 
 vexil_base_prefix="${VEXIL_WINEPREFIX:-${VEXIL_DEFAULT_WINEPREFIX:-$vexil_root/build/wineprefix}}"
 export WINEPREFIX="$vexil_base_prefix"
@@ -47,19 +55,34 @@ vexil_fonts_dir() {
     fi
 }
 
+# vexil_said LOG: the last line that Wine wrote there, for a one-line reason.
+vexil_said() {
+    local line
+    line="$(sed '/^[[:space:]]*$/d' "$1" 2>/dev/null | tail -n 1)"
+    echo "${line:-it printed nothing}"
+}
+
 vexil_reg_add() {
-    vexil_bounded 120 wine reg add "$1" /v "$2" /t "$3" /d "$4" /f </dev/null >/dev/null 2>&1 \
-        || { echo "wine reg add $1 $2 failed" >&2; return 1; }
+    local log="$WINEPREFIX.setup.log"
+    vexil_bounded 120 "$VEXIL_WINE" reg add "$1" /v "$2" /t "$3" /d "$4" /f </dev/null >"$log" 2>&1 \
+        || { echo "wine reg add $1 $2 failed: $(vexil_said "$log")" >&2; return 1; }
 }
 
 vexil_wine_setup() {
-    local fonts target name
-    vexil_bounded 60 wineserver -p600 </dev/null >/dev/null 2>&1 || true
+    local fonts target name status log="$WINEPREFIX.setup.log"
+    vexil_bounded 60 "$VEXIL_WINESERVER" -p600 </dev/null >/dev/null 2>&1 || true
     # A prefix that Wine has already made needs only the steps after this.
     if [ ! -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ]; then
         echo "Setting up the Wine prefix $WINEPREFIX (once, about 20 s)" >&2
-        vexil_bounded 300 wineboot -i </dev/null >/dev/null 2>&1 ||
-            { echo "wineboot failed or took over 300 s" >&2; return 1; }
+        status=0
+        vexil_bounded 300 "$VEXIL_WINE" wineboot -i </dev/null >"$log" 2>&1 || status=$?
+        if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
+            echo "wineboot took over 300 s (log: $log)" >&2
+            return 1
+        elif [ "$status" -ne 0 ]; then
+            echo "wineboot failed (exit $status): $(vexil_said "$log")" >&2
+            return 1
+        fi
     fi
 
     # Debian's Wine does not load its own bitmap fonts from its data folder:
@@ -100,31 +123,45 @@ vexil_wine_setup_once() {
         # can be made until it gives up) and keep the desktop settings it
         # read before they were written (Wine then stalls 10 s at the first
         # window of every later X session).
+        # A set-up that fails ends the server it started as well: one left
+        # behind would hold the prefix for whoever comes next.
         (
-            flock -w 900 9 || { echo "another set-up of $WINEPREFIX holds its lock" >&2; exit 1; }
+            if ! flock -n 9; then
+                echo "waiting for another set-up of $WINEPREFIX (at most 900 s)" >&2
+                flock -w 900 9 || { echo "another set-up of $WINEPREFIX holds its lock" >&2; exit 1; }
+            fi
             unset DISPLAY
             if [ ! -f "$stamp" ]; then
-                vexil_wine_setup || exit 1
-                vexil_bounded 60 wineserver -k 2>/dev/null || true
-                vexil_bounded 60 wineserver -w 2>/dev/null || true
+                status=0
+                fresh=0
+                [ -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ] || fresh=1
+                vexil_wine_setup || status=1
+                vexil_bounded 60 "$VEXIL_WINESERVER" -k 2>/dev/null || true
+                vexil_bounded 60 "$VEXIL_WINESERVER" -w 2>/dev/null || true
+                # A half-made prefix would pass for a made one next time.
+                if [ "$status" -ne 0 ] && [ "$fresh" -eq 1 ]; then
+                    rm -rf "$WINEPREFIX"
+                fi
+                exit "$status"
             fi
         ) 9>"$WINEPREFIX.lock" || return 1
     fi
 }
 
 vexil_wine_prepare() {
+    vexil_decide_arch || return 1
     vexil_wine_setup_once || return 1
     # A warm server: it stays ten minutes after the last program, which keeps
     # Wine's start-up under a second. Starting one fails harmlessly when a
     # server is already running for this prefix.
-    if vexil_bounded 60 wineserver -p600 </dev/null >/dev/null 2>&1 && [ -n "${DISPLAY:-}" ]; then
+    if vexil_bounded 60 "$VEXIL_WINESERVER" -p600 </dev/null >/dev/null 2>&1 && [ -n "${DISPLAY:-}" ]; then
         # The first program of a new server starts Wine's own services, which
         # then live as long as the server and keep that program's stderr open:
         # a caller reading it through a pipe (CTest, "| tee", CI) would wait
         # for the server's ten minutes. Start them here on /dev/null instead.
         # Only with a display: the desktop process starts with them, and one
         # without a display makes every window fail until it gives up.
-        vexil_bounded 120 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+        vexil_bounded 120 "$VEXIL_WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
     fi
 }
 
@@ -135,6 +172,7 @@ vexil_wine_prepare() {
 # The copy is on the same file system, so it costs well under a second.
 vexil_wine_private_prefix() {
     local dir="$1" base="$WINEPREFIX" file
+    vexil_decide_arch || return 1
     vexil_wine_setup_once || return 1
     rm -rf "$dir"
     mkdir -p "$(dirname "$dir")"
@@ -155,14 +193,18 @@ vexil_wine_private_prefix() {
 
 # Ends every program of this shell's prefix and its server.
 vexil_wine_end() {
-    vexil_bounded 30 wineserver -k </dev/null >/dev/null 2>&1 || true
-    vexil_bounded 30 wineserver -w </dev/null >/dev/null 2>&1 || true
+    [ -n "${VEXIL_WINESERVER:-}" ] || return 0
+    vexil_bounded 30 "$VEXIL_WINESERVER" -k </dev/null >/dev/null 2>&1 || true
+    vexil_bounded 30 "$VEXIL_WINESERVER" -w </dev/null >/dev/null 2>&1 || true
 }
 
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
     set -euo pipefail
     vexil_wine_prepare
-    if [ $# -gt 0 ]; then
+    if [ "${1:-}" = "--wine" ]; then
+        shift
+        exec "$VEXIL_WINE" "$@"
+    elif [ $# -gt 0 ]; then
         exec "$@"
     fi
 elif [ "${1:-}" = "--private" ] && [ -n "${2:-}" ]; then

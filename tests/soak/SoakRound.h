@@ -8,6 +8,7 @@
 
 #include <psapi.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -149,18 +150,22 @@ bool ReadFrom(HANDLE process, UINT_PTR address, T* value, SIZE_T size = sizeof(T
 }
 
 // Live entries of Wine's GDI handle table (24-byte entries, type byte at 14,
-// 0 when free), found through the PEB; 0 when there is no such table. A
+// 0 when free), found through the PEB (its GdiSharedHandleTable, at 0x94 in a
+// 32-bit PEB and 0xF8 in a 64-bit one); 0 when there is no such table. A
 // 32-bit process keeps the pointer in its 64-bit PEB, the page below the
 // 32-bit one; the image bases of the two must agree before it is trusted.
+// The soak and the program it reads are of one architecture.
 inline DWORD WineGdiObjects(HANDLE process) {
     const auto query = Ntdll<LONG WINAPI(HANDLE, int, void*, ULONG, ULONG*)>("NtQueryInformationProcess");
     UINT_PTR basic[6] = {};  // PROCESS_BASIC_INFORMATION: the PEB is the second field
     if (!query || query(process, 0, basic, sizeof basic, nullptr) != 0) return 0;
+    constexpr bool kWide = sizeof(void*) == 8;
     const UINT_PTR peb = basic[1], peb64 = peb - 0x1000;
     UINT_PTR table = 0, image = 0;
     unsigned long long image64 = 0, table64 = 0;
-    if ((!ReadFrom(process, peb + 0x94, &table) || table == 0) && ReadFrom(process, peb + 0x08, &image) &&
-        ReadFrom(process, peb64 + 0x10, &image64) && image64 == image && ReadFrom(process, peb64 + 0xF8, &table64)) {
+    if ((!ReadFrom(process, peb + (kWide ? 0xF8 : 0x94), &table) || table == 0) && !kWide &&
+        ReadFrom(process, peb + 0x08, &image) && ReadFrom(process, peb64 + 0x10, &image64) && image64 == image &&
+        ReadFrom(process, peb64 + 0xF8, &table64)) {
         table = static_cast<UINT_PTR>(table64);
     }
     std::vector<unsigned char> entries(0x10000 * 24);
@@ -175,6 +180,9 @@ inline DWORD WineGdiObjects(HANDLE process) {
 inline std::vector<DWORD> HandlesByType(DWORD processId) {
     const auto query = Ntdll<LONG WINAPI(int, void*, ULONG, ULONG*)>("NtQuerySystemInformation");
     struct Entry { ULONG processId; BYTE type, flags; USHORT handle; void* object; ACCESS_MASK access; };
+    // SYSTEM_HANDLE_INFORMATION: the entries are aligned for their pointer.
+    struct List { ULONG count; Entry first; };
+    constexpr size_t kEntries = offsetof(List, first);
     std::vector<unsigned char> buffer(1 << 20);
     LONG status = -1;
     while (query && (status = query(16, buffer.data(), static_cast<ULONG>(buffer.size()), nullptr)) ==
@@ -184,9 +192,9 @@ inline std::vector<DWORD> HandlesByType(DWORD processId) {
     ULONG count = 0;
     if (status == 0) std::memcpy(&count, buffer.data(), sizeof count);
     std::vector<DWORD> byType(256);
-    for (ULONG i = 0; i < count && sizeof(ULONG) + (i + 1) * sizeof(Entry) <= buffer.size(); ++i) {
+    for (ULONG i = 0; i < count && kEntries + (i + 1) * sizeof(Entry) <= buffer.size(); ++i) {
         Entry entry;
-        std::memcpy(&entry, buffer.data() + sizeof(ULONG) + i * sizeof(Entry), sizeof entry);
+        std::memcpy(&entry, buffer.data() + kEntries + i * sizeof(Entry), sizeof entry);
         byType[entry.type] += entry.processId == processId;
     }
     return byType;
