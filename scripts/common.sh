@@ -128,9 +128,9 @@ vexil_remove_stale_prefixes() {
 # DLLs, so that it runs on a bare Windows as it is. Says what it found.
 vexil_check_program() {
     local arch="$1" exe="$vexil_root/build/$1/bin/vexil.exe" headers format dll bad=""
-    local want_format="pei-i386" objdump="i686-w64-mingw32-objdump"
+    local want_format="pei-i386" kind="PE32" objdump="i686-w64-mingw32-objdump"
     if [ "$arch" = x86_64 ]; then
-        want_format="pei-x86-64" objdump="x86_64-w64-mingw32-objdump"
+        want_format="pei-x86-64" kind="PE32+" objdump="x86_64-w64-mingw32-objdump"
     fi
     if ! headers="$("$objdump" -p "$exe" 2>&1)"; then
         echo "check: $exe cannot be read: $(tail -n 1 <<<"$headers")" >&2
@@ -156,5 +156,5 @@ vexil_check_program() {
         echo "check: $exe imports DLLs that are not Windows' own:$bad" >&2
         return 1
     fi
-    echo "check: build/$arch/bin/vexil.exe is a $format Windows GUI program importing only Windows' own DLLs"
+    echo "check: build/$arch/bin/vexil.exe is a $kind ($format) Windows GUI program importing only Windows' own DLLs"
 }
