@@ -1,4 +1,5 @@
 #include "TextEncoding.h"
+#include "winlib/TextLines.h"
 
 #include <gtest/gtest.h>
 
@@ -65,6 +66,33 @@ TEST(TextEncoding, Refusals)
         {"a", Encoding::Ansi}};
     for (const auto& [b, encoding] : bytes)
         EXPECT_FALSE(Decode(b, encoding)) << testing::PrintToString(b);
+}
+
+// The 8-bit line rules on UTF-16 characters, fed whole and one at a time:
+// U+250D holds the byte 0D and U+251A the byte 1A, yet neither ends anything.
+TEST(TextEncoding, Utf16Lines)
+{
+    using Lines = std::vector<std::u16string>;
+    const Table<std::u16string, Lines> cases = {
+        {u"", {}}, {u"a\u250Db\u251Ac\u0A0D", {u"a\u250Db\u251Ac\u0A0D"}},
+        {u"a\rb\r\nc\nd\r\r\n", {u"a", u"b", u"c\nd", u""}},
+        {u"\u250D\r\n\u251A\x1A" u"b\r\n", {u"\u250D", u"\u251A"}}, {u"\x1A" u"a", {}},
+    };
+    for (const auto& [text, expected] : cases) {
+        for (const std::size_t block : {text.size(), std::size_t{1}}) {
+            const std::u16string_view whole = text;
+            std::size_t at = 0;
+            winlib::Utf16LineSplitter splitter([&] {
+                at += block;
+                return whole.substr(at - block, block);
+            });
+            Lines lines;
+            for (std::u16string line; splitter.ReadLine(line);)
+                lines.push_back(line);
+            EXPECT_EQ(lines, expected) << testing::PrintToString(text) << " in blocks of " << block;
+            EXPECT_TRUE(splitter.AtEnd());
+        }
+    }
 }
 
 }  // namespace
