@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds the coded-text fuzz targets natively with clang's libFuzzer (address
-# and undefined-behaviour sanitizers) into build/fuzz/ and runs each for a
-# bounded time, keeping a corpus per target. Exits non-zero when a target
-# cannot be built or any input crashes, hangs or breaks a property.
+# Builds the coded-text and text-encoding fuzz targets natively with clang's
+# libFuzzer (address and undefined-behaviour sanitizers) into build/fuzz/ and
+# runs each for a bounded time, keeping a corpus per target. Exits non-zero
+# when a target cannot be built or any input crashes, hangs or breaks a
+# property.
 #
 #   FUZZ_SECONDS  total fuzzing time, shared by the targets (default 45)
 #   FUZZ_CXX      the clang++ to use (default clang++-14, else clang++)
@@ -10,7 +11,7 @@ set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 out="$root/build/fuzz"
-targets=(fuzz_decode fuzz_encode fuzz_rtf)
+targets=(fuzz_decode fuzz_encode fuzz_rtf fuzz_encoding)
 total=${FUZZ_SECONDS:-45}
 
 cxx=${FUZZ_CXX:-}
@@ -35,7 +36,7 @@ for target in "${targets[@]}"; do
     "$cxx" -std=c++17 -g -O1 -Wall -Wextra \
         -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
         -I"$root/src" "$root/tests/fuzz/$target.cpp" "$root/src/CodedText.cpp" "$root/src/winlib/TextLines.cpp" \
-        "$root/src/RtfText.cpp" \
+        "$root/src/RtfText.cpp" "$root/src/TextEncoding.cpp" \
         -o "$out/$target"
 done
 
@@ -61,9 +62,14 @@ for target in "${targets[@]}"; do
         fuzz_encode) seed "$corpus" 'a\041\000b\101\010\r\000\000' 'c\000\000\n\043\002' ;;
         fuzz_rtf) seed "$corpus" '{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 Fixedsys;}}{\\colortbl;\\red255\\green0\\blue0;}\\cf1\\highlight1\\b a\\b0\\ul b\\ulnone\\tab\\par\\u8364?\\'"'"'e9}' \
             'a\001\002b\015\003\003c\000\000\000' ;;
+        fuzz_encoding) seed "$corpus" '\003\060\064\342\226\210\342\226\200\r\n' '\357\273\277a\342\226\221' \
+            '\377\376\210\045a\000\r\000' '\377\376\000\330\075\330\000\336' ;;
     esac
-    dict="$root/tests/fuzz/coded.dict"
-    [ "$target" != fuzz_rtf ] || dict="$root/tests/fuzz/rtf.dict"
+    case $target in
+        fuzz_rtf) dict="$root/tests/fuzz/rtf.dict" ;;
+        fuzz_encoding) dict="$root/tests/fuzz/encoding.dict" ;;
+        *) dict="$root/tests/fuzz/coded.dict" ;;
+    esac
     log="$out/$target.log"
     echo "fuzz: running $target for ${per}s (log $log)"
     status=0
