@@ -91,9 +91,11 @@ std::string WriteCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette
     codedtext::Encoder encoder(palette);
     const long long end = static_cast<long long>(start) + count;
     if (count > 0) {
-        // The walk moves the selection all over the document; the window
-        // shows only where it ends.
+        // The walk moves the selection all over the document, out of the
+        // user's sight: nothing of it is shown, and the user's selection and
+        // view are back before the window paints again.
         winlib::RedrawSuspension suspension(edit.WindowHandle());
+        const TCustomRich2Edit::ViewKeeper view(edit);
         const std::wstring units = edit.UnicodeText();
         const long long length = static_cast<long long>(units.size());
         const int first = static_cast<int>(std::clamp<long long>(start, 0, length));
@@ -132,8 +134,6 @@ std::string WriteCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette
                 encoder.Add(style, text);
             }
         }
-        // The selection ends where walking each position would leave it.
-        WalkPosition(edit, static_cast<int>(end - 1), text);
     }
     return encoder.Take();
 }

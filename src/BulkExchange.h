@@ -22,7 +22,7 @@ namespace bulk {
 // the writer makes it walking them one at a time: every position's style
 // compared with the running one, a paragraph break ending a line, and the
 // positions past the end read as the control limits them. The selection
-// ends on the last position walked, as the walk leaves it.
+// and the view are left as they were.
 std::string WriteCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette, int start, int count);
 
 // Inserts the lines of file at the editor's caret, as the reader inserts

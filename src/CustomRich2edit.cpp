@@ -925,6 +925,27 @@ TCustomRich2Edit::UndoSuspension::~UndoSuspension()
     SendMessageA(window_, EM_SETUNDOLIMIT, DefaultUndoLimit, 0);
 }
 
+TCustomRich2Edit::ViewKeeper::ViewKeeper(TCustomRich2Edit& edit)
+    : window_(edit.Handle()), selection_(SelectionOf(window_)),
+      firstLine_(SendMessageA(window_, EM_GETFIRSTVISIBLELINE, 0, 0))
+{
+    // Rich edit 3.0 and later; an older control answers 0.
+    scrollKnown_ = SendMessageA(window_, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll_)) != 0;
+}
+
+TCustomRich2Edit::ViewKeeper::~ViewKeeper()
+{
+    // Selecting scrolls the caret into view, so the view comes back after it.
+    SelectRangeOf(window_, selection_.cpMin, selection_.cpMax);
+    if (scrollKnown_)
+        SendMessageA(window_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll_));
+    // The scroll position is told in 16 bits, too few for a tall document,
+    // and not at all by an older control: the first line shown still is.
+    const LRESULT firstLine = SendMessageA(window_, EM_GETFIRSTVISIBLELINE, 0, 0);
+    if (firstLine != firstLine_)
+        SendMessageA(window_, EM_LINESCROLL, 0, static_cast<LPARAM>(firstLine_ - firstLine));
+}
+
 std::wstring UnicodeTextOf(HWND window)
 {
     GETTEXTLENGTHEX measure{GTL_NUMCHARS | GTL_PRECISE, 1200};

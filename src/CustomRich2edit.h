@@ -313,6 +313,26 @@ public:
         HWND window_;
     };
 
+    // Work that moves the selection over the text to read it, out of the
+    // user's sight: when the scope ends, by an exception too, the selection
+    // and the scroll position are as they were. Which end of the selection
+    // held the caret is lost: the control tells only the range, and puts
+    // the caret at the end of a range it is given.
+    class ViewKeeper {
+    public:
+        explicit ViewKeeper(TCustomRich2Edit& edit);
+        ~ViewKeeper();
+        ViewKeeper(const ViewKeeper&) = delete;
+        ViewKeeper& operator=(const ViewKeeper&) = delete;
+
+    private:
+        HWND window_;
+        CHARRANGE selection_;
+        POINT scroll_{};
+        bool scrollKnown_ = false;
+        LRESULT firstLine_;
+    };
+
     TText2Attributes& SelectionAttributes() { return selectionAttributes_; }
     TText2Attributes& DefaultAttributes() { return defaultAttributes_; }
     TPara2Attributes& ParagraphAttributes() { return paragraphAttributes_; }

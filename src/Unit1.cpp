@@ -246,12 +246,9 @@ void TForm1::Copy1Click(TComponent*) { CopySelection(); }
 
 void TForm1::Cut1Click(TComponent*)
 {
-    const int start = RichEdit1->SelectionStart();
-    const int length = RichEdit1->SelectionLength();
+    // The copy leaves the selection as it was: that is what goes.
     if (!CopySelection())
         return;
-    RichEdit1->SetSelectionStart(start);
-    RichEdit1->SetSelectionLength(length);
     RichEdit1->SetSelectedText("");
 }
 

@@ -131,10 +131,7 @@ TEST(Keyboard, TypingGoesOnInTheEditorAfterEachBoxAndDialog) {
          }},
     };
     app.FileNew();
-    // A paragraph break first: the walk of File, Save then ends past the
-    // text and leaves the caret at its end, not its last character selected.
-    std::string text = "\r\n";
-    ExpectTypedIntoEditor(app, "File, New", "\n", text);
+    std::string text;
     for (const Step& step : steps) {
         SCOPED_TRACE(step.name);
         step.run();
@@ -145,6 +142,50 @@ TEST(Keyboard, TypingGoesOnInTheEditorAfterEachBoxAndDialog) {
         if (app.Text() != text) {
             return;
         }
+    }
+}
+
+// File, Save and copying leave the selection, the caret and the view of a
+// document longer than the window as the user had them; Cut takes the range.
+TEST(Keyboard, SaveAndCopyKeepTheSelectionTheCaretAndTheView) {
+    Vexil app;
+    const auto save = [&] { app.SaveBytes(); };
+    const auto ctrl = [](WORD key) { return [key] { PressKey(key, automation::kControl); }; };
+    const auto firstLine = [&] { return e2e::Send(app.Editor(), EM_GETFIRSTVISIBLELINE); };
+    // Left presses, then Shift+Left presses; the view scrolled to the top, away from the caret.
+    const struct {
+        const char* step;
+        int lefts, selected;
+        bool top;
+        std::function<void()> run;
+        const char* last;
+    } cases[] = {
+        {"File, Save, the view at the top", 0, 0, true, save, "one two threex"},
+        {"File, Save, the caret inside", 2, 0, false, save, "one two thrxee"},
+        {"Ctrl+C", 6, 3, false, ctrl('C'), "one x three"},
+        {"Edit, Copy", 6, 3, false, [&] { app.Menu("ec"); }, "one x three"},
+        {"Ctrl+X", 6, 3, false, ctrl('X'), "one x three"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.step);
+        app.FileNew();
+        e2e::PutClipboardText("");
+        app.Type(std::string(60, '\n') + "one two three");  // 73 positions
+        const std::string before = app.Text();
+        for (int i = 0; i < c.lefts + c.selected; ++i) {
+            PressKey(VK_LEFT, i < c.lefts ? automation::kNoModifier : automation::kShift);
+        }
+        const int end = 73 - c.lefts;
+        ASSERT_TRUE(WaitUntil([&] { return app.Selection() == std::make_pair(end - c.selected, end); }));
+        ASSERT_GT(firstLine(), 0) << "the document fits in the window";
+        if (c.top) {
+            e2e::Send(app.Editor(), WM_VSCROLL, SB_TOP);
+        }
+        const LRESULT shown = firstLine();
+        c.run();
+        EXPECT_TRUE(c.selected == 0 || WaitUntil([] { return e2e::ClipboardText() == "two"; }));  // Copy is done
+        EXPECT_EQ(firstLine(), shown) << "the view moved";
+        ExpectTypedIntoEditor(app, c.step, "x", before.substr(0, before.size() - 13) + c.last);
     }
 }
 

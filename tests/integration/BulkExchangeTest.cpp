@@ -53,8 +53,10 @@ void LiteralLoad(TForm1& form, const std::string& path)
     file.Close();
 }
 
+// The selection is given back as it was.
 void LiteralSave(TForm1& form, const std::string& path, int start, int count)
 {
+    const int selectionStart = form.RichEdit1->SelectionStart(), selectionLength = form.RichEdit1->SelectionLength();
     TextFileWriter file;
     file.Rewrite(path);
     codedtext::Encoder encoder(form.Palette);
@@ -69,6 +71,7 @@ void LiteralSave(TForm1& form, const std::string& path, int start, int count)
     if (!rest.empty())
         file.Write(rest);
     file.Close();
+    form.RichEdit1->SelectRange(selectionStart, selectionStart + selectionLength);
 }
 
 // ------------------------------------------------- what the control shows

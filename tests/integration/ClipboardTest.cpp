@@ -224,9 +224,9 @@ TEST_F(ClipboardTest, CopyGivesTheCodedTextOfTheSelection)
     form->Copy1Click(nullptr);
     EXPECT_EQ(ClipboardText(), "hello");
     EXPECT_EQ(ReadBytes(TransferFile), "hello");
-    // The selection is left on the range's last character.
-    EXPECT_EQ(Start(), 4);
-    EXPECT_EQ(Length(), 1);
+    // The selection is left as it was.
+    EXPECT_EQ(Start(), 0);
+    EXPECT_EQ(Length(), 5);
 
     // A red word: the colour code, then the word.
     Select(6, 5);
@@ -235,8 +235,8 @@ TEST_F(ClipboardTest, CopyGivesTheCodedTextOfTheSelection)
     form->Copy1Click(nullptr);
     EXPECT_EQ(ClipboardText(), "\x03" "04,00world");
     EXPECT_EQ(ReadBytes(TransferFile), "\x03" "04,00world");
-    EXPECT_EQ(Start(), 10);
-    EXPECT_EQ(Length(), 1);
+    EXPECT_EQ(Start(), 6);
+    EXPECT_EQ(Length(), 5);
     EXPECT_EQ(Document(), "hello world") << "Copy changes no text";
 }
 

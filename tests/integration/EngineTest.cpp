@@ -285,16 +285,16 @@ TEST_F(EngineTest, WriterGivesNothingForNoCountAndPlainTextWithoutCodes)
     WriteFile("negative.txt", "old content");
     EXPECT_EQ(SaveRange("negative.txt", 2, -5), "");
 
+    form->RichEdit1->SetSelectionStart(1);
     EXPECT_EQ(SaveAll("plain.txt"), "ab\r\ncd");
-    // The walk ran past the end; the selection stays where the control put it,
-    // on no text.
-    EXPECT_EQ(form->RichEdit1->SelectionStart(), 5);
-    EXPECT_EQ(form->RichEdit1->SelectedText(), "");
+    // The walk leaves the caret where it was.
+    EXPECT_EQ(form->RichEdit1->SelectionStart(), 1);
+    EXPECT_EQ(form->RichEdit1->SelectionLength(), 0);
 
+    form->RichEdit1->SelectRange(0, 2);
     EXPECT_EQ(SaveRange("part.txt", 1, 3), "b\r\nc");
-    EXPECT_EQ(form->RichEdit1->SelectionStart(), 3);
-    EXPECT_EQ(form->RichEdit1->SelectionLength(), 1);
-    EXPECT_EQ(form->RichEdit1->SelectedText(), "c");
+    EXPECT_EQ(form->RichEdit1->SelectionStart(), 0);
+    EXPECT_EQ(form->RichEdit1->SelectedText(), "ab");
 
     form->RichEdit1->SetSelectionStart(5);
     Put("\r\n", Plain);
