@@ -111,8 +111,9 @@ std::string WriteCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette
                                                                     static_cast<std::size_t>(last - first)),
                                     profile.get());
         }
-        // Every position past the end selects the same nothing, so the
-        // control is asked once for all of them.
+        // Past the end there is no text, whatever the control reads there
+        // (Windows' control can select the final paragraph mark and read it
+        // as CR); only its style is asked, once for all such positions.
         std::optional<std::pair<CharStyle, std::string>> pastEnd;
         std::string text;
         for (long long p = start; p < end; ++p) {
@@ -124,10 +125,8 @@ std::string WriteCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette
                 }
             }
             if (p >= length) {
-                if (!pastEnd) {
-                    const CharStyle style = WalkPosition(edit, static_cast<int>(p), text);
-                    pastEnd.emplace(style, text);
-                }
+                if (!pastEnd)
+                    pastEnd.emplace(WalkPosition(edit, static_cast<int>(p), text), std::string());
                 encoder.Add(pastEnd->first, pastEnd->second);
             } else {
                 const CharStyle style = WalkPosition(edit, static_cast<int>(p), text);

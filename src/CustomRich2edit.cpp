@@ -2,6 +2,7 @@
 
 #include "winlib/Exceptions.h"
 
+#include <ole2.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -670,8 +671,22 @@ void TCustomRich2Edit::WndProc(TMessage& message)
     case WM_SETCURSOR: WMSetCursor(message); break;
     case WM_PAINT: WMPaint(message); break;
     case WM_SETFONT: WMSetFont(message); break;
+    case WM_COPY:
+    case WM_CUT:
+    case WM_PASTE: WMClipboardCommand(message); break;
     default: TCustomMemo::WndProc(message); break;
     }
+}
+
+void TCustomRich2Edit::WMClipboardCommand(TMessage& message)
+{
+    const TNotifyEvent& handler = message.Msg == WM_COPY ? OnCopy : message.Msg == WM_CUT ? OnCut : OnPaste;
+    if (!handler) {
+        TCustomMemo::WndProc(message);
+        return;
+    }
+    handler(this);
+    message.Result = 0;
 }
 
 void TCustomRich2Edit::CreateParams(TCreateParams& params)
@@ -723,6 +738,10 @@ void TCustomRich2Edit::CreateWnd()
     giveBack.Dismiss();
     TakeFarEastCharset();
     HWND window = Handle();
+    // Text dropped from another program would come in through the control's
+    // own clipboard handling, past OnPaste: drops are refused. Where the
+    // control registered no drop target this does nothing.
+    RevokeDragDrop(window);
     // The edit base's EM_LIMITTEXT stops at 64K characters in a rich edit
     // control; a larger limit takes EM_EXLIMITTEXT, before the content comes
     // back, since RTF streamed in is held to the limit.

@@ -351,6 +351,11 @@ public:
     TConversionClass DefaultConverter = &MakeConversion<TConversion>;
 
     winlib::TNotifyEvent OnSelectionChange;
+    // WM_COPY, WM_CUT and WM_PASTE, from whoever sends them, go to these
+    // instead of the control's own clipboard handling when they are set.
+    winlib::TNotifyEvent OnCopy;
+    winlib::TNotifyEvent OnCut;
+    winlib::TNotifyEvent OnPaste;
     TRichEditResizeEvent OnResizeRequest;
     // Without a handler a change of protected text is refused.
     TRichEditProtectChange OnProtectChange;
@@ -376,6 +381,7 @@ private:
     void WMSetCursor(winlib::TMessage& message);
     void WMPaint(winlib::TMessage& message);
     void WMSetFont(winlib::TMessage& message);
+    void WMClipboardCommand(winlib::TMessage& message);
 
     CHARRANGE Selection();
     void TakeFarEastCharset();

@@ -5,9 +5,11 @@
 #include "Unit2.h"
 #include "winlib/Clipboard.h"
 #include "winlib/RuntimeFiles.h"
+#include "winlib/Scoped.h"
 #include "winlib/Synchronization.h"
 
 #include <richedit.h>
+#include <shlobj.h>
 
 #include <algorithm>
 
@@ -211,6 +213,28 @@ const std::initializer_list<const char*> TransferLockNames = {"Global\\Vexil.Tra
                                                                "Local\\Vexil.TransferFile"};
 constexpr DWORD TransferLockTimeoutMs = 10000;
 
+// Since Windows Vista a process without administrator rights may not create
+// files in the root of C:. The 32-bit program without a manifest is quietly
+// redirected; any other is refused, and then the running copies of the user
+// meet in the user's local application data instead. Any other failure is
+// left to the file's own opening to report.
+std::string TransferFileName()
+{
+    {
+        const FileHandle probe(CreateFileA(TransferFile, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (probe || GetLastError() != ERROR_ACCESS_DENIED)
+            return TransferFile;
+    }
+    char folder[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT,
+                                folder)))
+        return TransferFile;
+    const std::string ours = std::string(folder) + "\\Vexil";
+    CreateDirectoryA(ours.c_str(), nullptr);  // there already after the first time
+    return ours + "\\txtbuff";
+}
+
 }  // namespace
 
 bool TForm1::CopySelection()
@@ -218,11 +242,12 @@ bool TForm1::CopySelection()
     const int length = RichEdit1->SelectionLength();
     const int start = RichEdit1->SelectionStart();
     const NamedMutexLock lock(TransferLockNames, TransferLockTimeoutMs);
-    Savefile(TransferFile, start, length);
+    const std::string transfer = TransferFileName();
+    Savefile(transfer, start, length);
 
     ByteFile file;
     try {
-        file.Reset(TransferFile);
+        file.Reset(transfer);
     } catch (const EInOutError&) {
         // The one quiet failure: Copy ends, and the caller learns of it.
         return false;
@@ -261,11 +286,12 @@ void TForm1::Paste1Click(TComponent*)
     if (text.empty())
         return;
     const NamedMutexLock lock(TransferLockNames, TransferLockTimeoutMs);
+    const std::string transfer = TransferFileName();
     ByteFile file;
-    file.Rewrite(TransferFile);
+    file.Rewrite(transfer);
     file.Write(text.data(), text.size());
     file.Close();
-    loadfile(TransferFile);
+    loadfile(transfer);
 }
 
 void TForm1::Undo1Click(TComponent*) { RichEdit1->Undo(); }
@@ -280,14 +306,17 @@ void TForm1::Edit1Click(TComponent*)
 
 void TForm1::RichEdit1KeyDown(TComponent*, WORD& Key, TShiftState Shift)
 {
-    if (Shift != shCtrl)
+    // Both the letters and the older Insert and Delete chords, which the
+    // control would otherwise handle itself, without the codes.
+    const TShiftState chord = Shift;
+    if ((chord == shCtrl && Key == 'C') || (chord == shCtrl && Key == VK_INSERT))
+        Copy1Click(this);
+    else if ((chord == shCtrl && Key == 'V') || (chord == shShift && Key == VK_INSERT))
+        Paste1Click(this);
+    else if ((chord == shCtrl && Key == 'X') || (chord == shShift && Key == VK_DELETE))
+        Cut1Click(this);
+    else
         return;
-    switch (Key) {
-    case 'C': Copy1Click(this); break;
-    case 'V': Paste1Click(this); break;
-    case 'X': Cut1Click(this); break;
-    default: return;
-    }
     Key = 0;
 }
 

@@ -137,6 +137,9 @@ void TForm1::CreateEditor()
     RichEdit1->SetWordWrap(false);
     RichEdit1->SetTabOrder(0);
     RichEdit1->OnKeyDown = Handler(this, &TForm1::RichEdit1KeyDown);
+    RichEdit1->OnCopy = Handler(this, &TForm1::Copy1Click);
+    RichEdit1->OnCut = Handler(this, &TForm1::Cut1Click);
+    RichEdit1->OnPaste = Handler(this, &TForm1::Paste1Click);
     RichEdit1->OnMouseUp = Handler(this, &TForm1::RichEdit1MouseUp);
 }
 

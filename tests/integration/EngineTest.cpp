@@ -71,6 +71,37 @@ private:
     HWND window_;
 };
 
+// A control that reads CR for a selection past the end of its text, as
+// Windows' control can when it selects the final paragraph mark there.
+class CrPastTheEnd {
+public:
+    explicit CrPastTheEnd(HWND window) : window_(window)
+    {
+        if (!SetWindowSubclass(window_, &Proc, 2, 0))
+            throw EWin32Error::FromLastError();
+    }
+    ~CrPastTheEnd() { RemoveWindowSubclass(window_, &Proc, 2); }
+    CrPastTheEnd(const CrPastTheEnd&) = delete;
+    CrPastTheEnd& operator=(const CrPastTheEnd&) = delete;
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+    {
+        const auto* request = reinterpret_cast<const GETTEXTEX*>(wParam);
+        if (msg == EM_GETTEXTEX && request != nullptr && (request->flags & GT_SELECTION) && request->cb >= 2) {
+            CHARRANGE range{};
+            SendMessageA(window, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+            GETTEXTLENGTHEX measure{GTL_NUMCHARS | GTL_PRECISE, 1200};
+            if (range.cpMin >= SendMessageA(window, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&measure), 0)) {
+                std::memcpy(reinterpret_cast<char*>(lParam), "\r", 2);
+                return 1;
+            }
+        }
+        return DefSubclassProc(window, msg, wParam, lParam);
+    }
+    HWND window_;
+};
+
 class EngineTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -301,6 +332,13 @@ TEST_F(EngineTest, WriterGivesNothingForNoCountAndPlainTextWithoutCodes)
     EXPECT_EQ(SaveAll("ended.txt"), "ab\r\ncd\r\n");
     Put("\r\ne", Plain);  // an empty paragraph before e
     EXPECT_EQ(SaveAll("empty-line.txt"), "ab\r\ncd\r\n\r\ne");
+}
+
+TEST_F(EngineTest, WriterReadsNoTextPastTheEndWhateverTheControlAnswersThere)
+{
+    Put("ab\r\ncd\r\n", Plain);
+    const CrPastTheEnd control(Window());
+    EXPECT_EQ(Hex(SaveAll("past-end.txt")), Hex("ab\r\ncd\r\n"));
 }
 
 TEST_F(EngineTest, WriterPutsColourCodesWhereTheColourChanges)
