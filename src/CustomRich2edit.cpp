@@ -132,7 +132,7 @@ void TText2Attributes::SetName(const std::string& value)
     format.dwMask = CFM_FACE;
     // The member needs its terminating zero: the control reads past a full
     // 32 characters and falls over.
-    std::memcpy(format.szFaceName, value.data(), std::min(value.size(), sizeof format.szFaceName - 1));
+    std::memcpy(format.szFaceName, value.data(), (std::min)(value.size(), sizeof format.szFaceName - 1));
     ApplyFormat(format);
 }
 
@@ -423,7 +423,7 @@ DWORD CALLBACK StreamInCallback(DWORD_PTR cookieValue, LPBYTE buffer, LONG cb, L
         return 0;
     try {
         std::vector<char> raw(static_cast<size_t>(half));
-        const int read = std::min(cookie->Converter->ReadChunk(*cookie->Stream, raw.data(), half), half);
+        const int read = (std::min)(cookie->Converter->ReadChunk(*cookie->Stream, raw.data(), half), half);
         if (read > 0)
             *pcb = static_cast<LONG>(NormalizeLineBreaks(reinterpret_cast<char*>(buffer), raw.data(),
                                                          static_cast<size_t>(read), cookie->AfterCR));
@@ -786,12 +786,12 @@ std::string ReadSizedText(const std::function<std::size_t(char* buffer, std::siz
     std::size_t size = std::max<std::size_t>(firstSize, 2);
     for (;;) {
         std::string text(size, '\0');
-        const std::size_t copied = std::min(request(text.data(), size), size - 1);
+        const std::size_t copied = (std::min)(request(text.data(), size), size - 1);
         if (copied + 1 < size || size >= maxSize) {
             text.resize(copied);
             return text;
         }
-        size = std::min(size * 2, std::max(maxSize, size + 1));
+        size = (std::min)(size * 2, (std::max)(maxSize, size + 1));
     }
 }
 
