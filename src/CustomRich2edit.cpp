@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -18,10 +19,34 @@ static_assert(sizeof(PARAFORMAT) == 156, "the paragraph format of the first vers
 const char* const RichEditLibraryName = "RICHED20.DLL";
 const char* const RichEditClassName = "RichEdit20A";
 
+namespace {
+
+// A library of the system, from the system folder only: loaded by its bare
+// name, a file of that name beside the program (a downloads folder holds
+// anything) or in the current folder would be taken first. The search flag
+// is understood where AddDllDirectory exists (Windows 8, or 7 and Vista with
+// their update); elsewhere the full path does the same.
+HMODULE LoadSystemLibrary(const char* name)
+{
+    const std::wstring wideName(name, name + std::strlen(name));
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    if (kernel != nullptr && GetProcAddress(kernel, "AddDllDirectory") != nullptr)
+        return LoadLibraryExW(wideName.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    wchar_t folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return nullptr;
+    // The library's own imports are then looked for in its folder first.
+    const std::wstring path = std::wstring(folder, length) + L"\\" + wideName;
+    return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+}  // namespace
+
 ModuleHandle LoadRichEditLibrary()
 {
     const UINT oldErrorMode = SetErrorMode(SEM_NOOPENFILEERRORBOX);
-    HMODULE module = LoadLibraryA(RichEditLibraryName);
+    HMODULE module = LoadSystemLibrary(RichEditLibraryName);
     SetErrorMode(oldErrorMode);
     return ModuleHandle(reinterpret_cast<UINT_PTR>(module) < 32 ? nullptr : module);
 }
