@@ -48,3 +48,15 @@ TEST(ProgramFolder, AnEmptyRichEditLibraryBesideTheProgramIsNotLoaded) {
     app.Type("abc");
     EXPECT_EQ(app.SaveBytes(), "abc");
 }
+
+TEST(ProgramFolder, AnOldBinaryHelpFileBesideTheProgramLeavesTheBuiltInHelp) {
+    // The old help engine's format: its magic number, the directory's offset
+    // and binary data.
+    ProgramCopy copy("vexil.hlp", std::string("\x3F\x5F\x03\x00\x10\x00\x00\x00", 8) + std::string(64, '\xFF'));
+    Vexil app(copy.Program());
+    app.Menu("h");
+    HWND help = automation::WaitForWindow(
+        automation::WindowQuery().WithCaption("Vexil Help").InProcess(app.Process().Id()), 15000);
+    const std::string text = automation::TextOf(automation::FindDescendantByClass(help, "THelpText"));
+    EXPECT_NE(text.find("Vexil - the colour-coded text editor"), std::string::npos) << text;
+}
