@@ -108,7 +108,7 @@ struct Figures {
 
 int main(int argc, char** argv)
 {
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    const int rounds = argc > 1 ? (std::max)(1, std::atoi(argv[1])) : 3;
     TApplication application;
     application.Initialize();
     auto* form = new TForm1(&application);

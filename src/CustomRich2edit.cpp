@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -19,10 +20,34 @@ static_assert(sizeof(PARAFORMAT) == 156, "the paragraph format of the first vers
 const char* const RichEditLibraryName = "RICHED20.DLL";
 const char* const RichEditClassName = "RichEdit20A";
 
+namespace {
+
+// A library of the system, from the system folder only: loaded by its bare
+// name, a file of that name beside the program (a downloads folder holds
+// anything) or in the current folder would be taken first. The search flag
+// is understood where AddDllDirectory exists (Windows 8, or 7 and Vista with
+// their update); elsewhere the full path does the same.
+HMODULE LoadSystemLibrary(const char* name)
+{
+    const std::wstring wideName(name, name + std::strlen(name));
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    if (kernel != nullptr && GetProcAddress(kernel, "AddDllDirectory") != nullptr)
+        return LoadLibraryExW(wideName.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    wchar_t folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return nullptr;
+    // The library's own imports are then looked for in its folder first.
+    const std::wstring path = std::wstring(folder, length) + L"\\" + wideName;
+    return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+}  // namespace
+
 ModuleHandle LoadRichEditLibrary()
 {
     const UINT oldErrorMode = SetErrorMode(SEM_NOOPENFILEERRORBOX);
-    HMODULE module = LoadLibraryA(RichEditLibraryName);
+    HMODULE module = LoadSystemLibrary(RichEditLibraryName);
     SetErrorMode(oldErrorMode);
     return ModuleHandle(reinterpret_cast<UINT_PTR>(module) < 32 ? nullptr : module);
 }
@@ -133,7 +158,7 @@ void TText2Attributes::SetName(const std::string& value)
     format.dwMask = CFM_FACE;
     // The member needs its terminating zero: the control reads past a full
     // 32 characters and falls over.
-    std::memcpy(format.szFaceName, value.data(), std::min(value.size(), sizeof format.szFaceName - 1));
+    std::memcpy(format.szFaceName, value.data(), (std::min)(value.size(), sizeof format.szFaceName - 1));
     ApplyFormat(format);
 }
 
@@ -424,7 +449,7 @@ DWORD CALLBACK StreamInCallback(DWORD_PTR cookieValue, LPBYTE buffer, LONG cb, L
         return 0;
     try {
         std::vector<char> raw(static_cast<size_t>(half));
-        const int read = std::min(cookie->Converter->ReadChunk(*cookie->Stream, raw.data(), half), half);
+        const int read = (std::min)(cookie->Converter->ReadChunk(*cookie->Stream, raw.data(), half), half);
         if (read > 0)
             *pcb = static_cast<LONG>(NormalizeLineBreaks(reinterpret_cast<char*>(buffer), raw.data(),
                                                          static_cast<size_t>(read), cookie->AfterCR));
@@ -805,12 +830,12 @@ std::string ReadSizedText(const std::function<std::size_t(char* buffer, std::siz
     std::size_t size = std::max<std::size_t>(firstSize, 2);
     for (;;) {
         std::string text(size, '\0');
-        const std::size_t copied = std::min(request(text.data(), size), size - 1);
+        const std::size_t copied = (std::min)(request(text.data(), size), size - 1);
         if (copied + 1 < size || size >= maxSize) {
             text.resize(copied);
             return text;
         }
-        size = std::min(size * 2, std::max(maxSize, size + 1));
+        size = (std::min)(size * 2, (std::max)(maxSize, size + 1));
     }
 }
 

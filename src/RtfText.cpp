@@ -519,7 +519,7 @@ Faithful Examine(const std::vector<Held>& held, const std::vector<Said>& said, s
             units[static_cast<std::size_t>(held[h[k]].unit)] = false;
     }
     found.styles_ = true;
-    for (std::size_t i = 0; i < std::min(strict, held.size()); ++i)
+    for (std::size_t i = 0; i < (std::min)(strict, held.size()); ++i)
         found.styles_ = found.styles_ && units[static_cast<std::size_t>(held[i].unit)];
     if (!found.styles_) {
         units.assign(UnitCount, false);

@@ -261,7 +261,7 @@ bool TForm1::CopySelection()
             break;
     }
     // The text ends at a zero byte, as CF_TEXT does.
-    text.resize(std::min(text.find('\0'), text.size()));
+    text.resize((std::min)(text.find('\0'), text.size()));
     TClipboard(Handle()).SetText(text);
     file.Close();
     return true;

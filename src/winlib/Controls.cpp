@@ -527,7 +527,7 @@ std::string TWinControl::Text() const
     const int length = GetWindowTextLengthA(handle_);
     std::string text(static_cast<size_t>(length) + 1, '\0');
     const int copied = GetWindowTextA(handle_, text.data(), length + 1);
-    text.resize(static_cast<size_t>(std::max(copied, 0)));
+    text.resize(static_cast<size_t>((std::max)(copied, 0)));
     return text;
 }
 

@@ -77,7 +77,7 @@ bool TOpenDialog::Execute(HWND owner)
     request.lStructSize = sizeof request;
     request.hwndOwner = owner;
     request.lpstrFilter = filter.empty() ? nullptr : filter.c_str();
-    request.nFilterIndex = static_cast<DWORD>(std::max(FilterIndex, 0));
+    request.nFilterIndex = static_cast<DWORD>((std::max)(FilterIndex, 0));
     request.lpstrFile = name.data();
     request.nMaxFile = static_cast<DWORD>(name.size());
     request.lpstrInitialDir = InitialDir.empty() ? nullptr : InitialDir.c_str();

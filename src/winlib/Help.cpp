@@ -61,6 +61,15 @@ bool ReadFile(const std::string& path, std::string& text)
     return !file.bad();
 }
 
+// A file of our help text: the same name once belonged to the old help
+// engine's binary format (it starts 3F 5F 03 00), which a user may still
+// have beside the program. Text never holds a zero byte; a help text has a
+// topic.
+bool ReadHelpText(const std::string& path, std::string& text)
+{
+    return ReadFile(path, text) && text.find('\0') == std::string::npos && !ParseHelpText(text).empty();
+}
+
 bool ReadResource(const std::string& name, std::string& text)
 {
     HMODULE module = GetModuleHandleA(nullptr);
@@ -149,8 +158,8 @@ bool LoadHelpText(const std::string& helpFile, std::string& text)
     if (helpFile.empty())
         return false;
     if (HasFolder(helpFile))
-        return ReadFile(helpFile, text);
-    return ReadFile(ProgramFolder() + helpFile, text) || ReadResource(HelpResourceName(helpFile), text);
+        return ReadHelpText(helpFile, text);
+    return ReadHelpText(ProgramFolder() + helpFile, text) || ReadResource(HelpResourceName(helpFile), text);
 }
 
 void ShowHelp(HWND owner, const std::string& helpFile, int context)

@@ -9,6 +9,8 @@
 // A bare help file name ("vexil.hlp") is looked for beside the program, and
 // then as an RCDATA resource of the program named after the file with its
 // dot as an underscore ("VEXIL_HLP"); a name with a folder is that file only.
+// A file is taken only when it is help text of this kind, not, say, a file
+// of the old binary help format left under the same name.
 #pragma once
 
 #include "winlib/Forms.h"
@@ -33,7 +35,8 @@ std::vector<THelpTopic> ParseHelpText(std::string_view text);
 const THelpTopic* FindHelpTopic(const std::vector<THelpTopic>& topics, int context);
 // The resource name under which the program may carry a help file.
 std::string HelpResourceName(const std::string& helpFile);
-// Reads the help file's text; false when neither file nor resource exists.
+// Reads the help file's text; false when neither a file of help text nor
+// the resource exists.
 bool LoadHelpText(const std::string& helpFile, std::string& text);
 
 // Shows the topic in the help window. A missing file or topic is reported

@@ -142,7 +142,7 @@ int TCustomEdit::CopySelectedText(char* buffer, int bufSize)
     if (buffer == nullptr)
         return 0;
     const std::string text = SelectedText();
-    const int count = std::max(0, std::min(static_cast<int>(text.size()), bufSize));
+    const int count = (std::max)(0, (std::min)(static_cast<int>(text.size()), bufSize));
     std::copy_n(text.data(), count, buffer);
     buffer[count] = '\0';
     return count;

@@ -204,8 +204,8 @@ std::string ClipboardText() {
     return result;
 }
 
-Vexil::Vexil()
-    : process_(automation::Process::Start(automation::QuoteArgument(automation::ProgramBeside("vexil.exe")))) {
+Vexil::Vexil(const std::string& program)
+    : process_(automation::Process::Start(automation::QuoteArgument(program))) {
     main_ = process_.WaitForMainWindow(kMainCaption, 15000);
     // The palette bar is laid out on its first showing; wait for that.
     if (!automation::WaitUntil([this] { return Swatches().size() == 16; })) {

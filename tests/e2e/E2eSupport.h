@@ -45,7 +45,8 @@ std::string ClipboardText();
 // One running vexil.exe with its main window.
 class Vexil {
 public:
-    Vexil();
+    // Starts this program file (by default the vexil.exe beside the tests).
+    explicit Vexil(const std::string& program = automation::ProgramBeside("vexil.exe"));
     ~Vexil();
     Vexil(const Vexil&) = delete;
     Vexil& operator=(const Vexil&) = delete;

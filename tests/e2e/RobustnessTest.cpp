@@ -62,7 +62,7 @@ Doc Read(const std::string& bytes) {
     const std::string data = bytes.substr(0, bytes.find('\x1A'));
     Doc doc;
     for (size_t start = 0; start < data.size();) {
-        const size_t end = std::min(data.find('\r', start), data.size());
+        const size_t end = (std::min)(data.find('\r', start), data.size());
         std::string line = data.substr(start, end - start);
         start = end + 1 + (end + 1 < data.size() && data[end + 1] == '\n');
         Style s;
@@ -102,7 +102,7 @@ std::string Visible(const std::string& bytes, size_t limit = 200) {
 // Where two texts part, with what stands there, or "" when they are equal.
 std::string Difference(const std::string& shown, const std::string& expected) {
     if (shown == expected) return "";
-    const auto parted = std::mismatch(shown.begin(), shown.begin() + std::min(shown.size(), expected.size()),
+    const auto parted = std::mismatch(shown.begin(), shown.begin() + (std::min)(shown.size(), expected.size()),
                                       expected.begin());
     const size_t at = static_cast<size_t>(parted.first - shown.begin());
     return "at " + std::to_string(at) + " shown \"" + Visible(shown.substr(at), 40) + "\" expected \"" +

@@ -375,7 +375,7 @@ std::vector<std::string> Tokens(const std::string& rtf)
                 if (end < rtf.size() && rtf[end] == ' ')
                     ++end;
             } else {
-                end = rtf[i + 1] == '\'' ? std::min(i + 4, rtf.size()) : i + 2;
+                end = rtf[i + 1] == '\'' ? (std::min)(i + 4, rtf.size()) : i + 2;
             }
         }
         tokens.push_back(rtf.substr(i, end - i));
@@ -599,7 +599,7 @@ TEST_P(BulkFaultTest, LoadPasteSaveAndCopyStillGiveTheLiteralResults)
     const int copyStart = 200, copyLength = whole / 2;
     LiteralSave(*literal, folder + "literal.txt", copyStart, copyLength);
     std::string copied = Read(folder + "literal.txt");
-    copied.resize(std::min(copied.find('\0'), copied.size()));
+    copied.resize((std::min)(copied.find('\0'), copied.size()));
     literal->New1Click(nullptr);
     TypeSomething(*literal);
     LiteralLoad(*literal, path);

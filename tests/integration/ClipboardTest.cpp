@@ -95,7 +95,7 @@ std::string ClipboardText()
 // Where two long texts part, or npos when they are equal.
 std::size_t FirstDifference(const std::string& a, const std::string& b)
 {
-    const std::size_t common = std::min(a.size(), b.size());
+    const std::size_t common = (std::min)(a.size(), b.size());
     for (std::size_t i = 0; i < common; ++i)
         if (a[i] != b[i])
             return i;

@@ -55,7 +55,7 @@ TEST_F(RichEditTest, SelectedTextIsTheControlsOwnTextOfEveryByte)
     SetContent(everyByte + "\r" + everyByte);
     const int length = static_cast<int>(edit->UnicodeText().size());
     for (int p = -1; p < length; ++p) {
-        edit->SetSelectionStart(std::max(p, 0));
+        edit->SetSelectionStart((std::max)(p, 0));
         edit->SetSelectionLength(p < 0 ? length : 1);
         std::string own(4 * static_cast<size_t>(length) + 16, '\0');
         own.resize(static_cast<size_t>(

@@ -208,7 +208,7 @@ TEST(CodedTextRoundTrip, DecodingWhatWasEncodedGivesBackEveryStyle)
     const std::string coded = Encode(document);
     std::vector<StyledChar> decoded;
     for (std::size_t start = 0; start < coded.size();) {
-        const std::size_t end = std::min(coded.find("\r\n", start), coded.size());
+        const std::size_t end = (std::min)(coded.find("\r\n", start), coded.size());
         const auto chars = DecodeLine(DefaultPalette, coded.substr(start, end - start)).chars;
         decoded.insert(decoded.end(), chars.begin(), chars.end());
         start = end + 2;

@@ -22,7 +22,7 @@ struct Control {
     std::size_t operator()(char* buffer, std::size_t size)
     {
         rooms.push_back(size);
-        const std::size_t count = std::min(text.size(), size - 1);
+        const std::size_t count = (std::min)(text.size(), size - 1);
         std::memcpy(buffer, text.data(), count);
         buffer[count] = '\0';
         return count;
