@@ -156,8 +156,7 @@ std::optional<ArtFace> FindArtFace(Cell target)
                 continue;
         }
         // Whole points, since the rich edit control takes its size so; up
-        // to twice the target's height, which is never nearer than the
-        // target's own height.
+        // to twice the target's height, past which no cell is near it.
         const int ppi = ScreenPixelsPerInch();
         for (int points = 1; MulDiv(points, ppi, 72) <= 2 * target.height; ++points) {
             candidate.height = -MulDiv(points, ppi, 72);
