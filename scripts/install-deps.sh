@@ -10,9 +10,11 @@
 # versions of both architectures match.
 set -euo pipefail
 
+# fonts-dejavu-core: a monospaced TrueType face that draws block elements and
+# box drawing, for Unicode art and the tests of its font.
 pkgs=(cmake make g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools googletest
       wine wine64 wine32:i386 xvfb xauth x11-apps imagemagick clang libclang-rt-14-dev
-      fonts-wine python3 coreutils util-linux)
+      fonts-wine fonts-dejavu-core python3 coreutils util-linux)
 
 update_tries="${VEXIL_APT_TRIES:-3}"
 update_pause="${VEXIL_APT_PAUSE:-5}"

@@ -2,6 +2,7 @@
 
 #include "BulkChecks.h"
 #include "BulkExchange.h"
+#include "CharacterList.h"
 #include "Unit2.h"
 #include "winlib/Clipboard.h"
 #include "winlib/RuntimeFiles.h"
@@ -327,15 +328,8 @@ void TForm1::FillCharacterList(bool filtered)
     TStrings& items = ListBox1->Items();
     items.InBatch([&] {
         items.Clear();
-        if (filtered) {
-            items.Add(std::string(1, '\x91'));
-            items.Add(std::string(1, '\x92'));
-            for (int c = 160; c <= 255; ++c)
-                items.Add(std::string(1, static_cast<char>(c)));
-        } else {
-            for (int c = 20; c <= 255; ++c)
-                items.Add(std::string(1, static_cast<char>(c)));
-        }
+        for (const std::string& entry : charlist::ByteEntries(filtered))
+            items.Add(entry);
     });
 }
 

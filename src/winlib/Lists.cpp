@@ -2,7 +2,53 @@
 
 #include "winlib/Exceptions.h"
 
+#include <utility>
+
 namespace winlib {
+
+namespace {
+
+// What the window's "A" road makes of a UTF-16 item.
+std::string ToAnsi(const std::u16string& text)
+{
+    if (text.empty())
+        return {};
+    const std::wstring units(text.begin(), text.end());
+    const int length = static_cast<int>(units.size());
+    const int size = WideCharToMultiByte(CP_ACP, 0, units.c_str(), length, nullptr, 0, nullptr, nullptr);
+    if (size <= 0)
+        return {};
+    std::string bytes(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, units.c_str(), length, bytes.data(), size, nullptr, nullptr);
+    return bytes;
+}
+
+std::u16string FromAnsi(const std::string& bytes)
+{
+    const std::wstring units = DecodeCodePage(CP_ACP, bytes).value_or(std::wstring());
+    return std::u16string(units.begin(), units.end());
+}
+
+// A message with UTF-16 text, handed to the system list box's own Unicode
+// procedure. Sent to the window, it would pass through our "A" procedure,
+// and the system would convert the text to the ANSI code page and back on
+// the way (U+2588 comes back as U+00A6).
+LRESULT SendUnicode(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    WNDCLASSEXW info{};
+    info.cbSize = sizeof info;
+    if (GetClassInfoExW(GetModuleHandleW(nullptr), L"LISTBOX", &info) || GetClassInfoExW(nullptr, L"LISTBOX", &info))
+        return CallWindowProcW(info.lpfnWndProc, window, msg, wParam, lParam);
+    return SendMessageW(window, msg, wParam, lParam);
+}
+
+void CheckAdded(LRESULT result)
+{
+    if (result == LB_ERR || result == LB_ERRSPACE)
+        throw EOutOfResources("Not enough memory for the list's items");
+}
+
+}  // namespace
 
 // -------------------------------------------------------- TListBoxStrings
 
@@ -30,8 +76,10 @@ std::string TListBoxStrings::Get(int index) const
 {
     CheckIndex(index, GetCount());
     HWND window = Window();
-    if (window == nullptr)
-        return saved_[static_cast<size_t>(index)];
+    if (window == nullptr) {
+        const SavedItem& item = saved_[static_cast<size_t>(index)];
+        return item.text ? ToAnsi(*item.text) : item.bytes;
+    }
     const LRESULT length = SendMessageA(window, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length == LB_ERR)
         throw EStringListError(Format("List index out of bounds (%d)", index));
@@ -40,6 +88,36 @@ std::string TListBoxStrings::Get(int index) const
         SendMessageA(window, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
     text.resize(copied == LB_ERR ? 0 : static_cast<size_t>(copied));
     return text;
+}
+
+int TListBoxStrings::AddUtf16(std::u16string_view text)
+{
+    if (HWND window = Window()) {
+        const std::wstring units(text.begin(), text.end());
+        const LRESULT result = SendUnicode(window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(units.c_str()));
+        CheckAdded(result);
+        return static_cast<int>(result);
+    }
+    saved_.push_back(SavedItem{std::string(), std::u16string(text)});
+    return static_cast<int>(saved_.size()) - 1;
+}
+
+std::u16string TListBoxStrings::GetUtf16(int index) const
+{
+    CheckIndex(index, GetCount());
+    HWND window = Window();
+    if (window == nullptr) {
+        const SavedItem& item = saved_[static_cast<size_t>(index)];
+        return item.text ? *item.text : FromAnsi(item.bytes);
+    }
+    const LRESULT length = SendUnicode(window, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == LB_ERR)
+        throw EStringListError(Format("List index out of bounds (%d)", index));
+    std::wstring units(static_cast<size_t>(length) + 1, L'\0');
+    const LRESULT copied =
+        SendUnicode(window, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(units.data()));
+    units.resize(copied == LB_ERR ? 0 : static_cast<size_t>(copied));
+    return std::u16string(units.begin(), units.end());
 }
 
 void TListBoxStrings::Put(int index, const std::string& line)
@@ -55,13 +133,11 @@ void TListBoxStrings::Insert(int index, const std::string& line)
 {
     CheckIndex(index, GetCount() + 1);
     if (HWND window = Window()) {
-        const LRESULT result = SendMessageA(window, LB_INSERTSTRING, static_cast<WPARAM>(index),
-                                            reinterpret_cast<LPARAM>(line.c_str()));
-        if (result == LB_ERR || result == LB_ERRSPACE)
-            throw EOutOfResources("Not enough memory for the list's items");
+        CheckAdded(SendMessageA(window, LB_INSERTSTRING, static_cast<WPARAM>(index),
+                                reinterpret_cast<LPARAM>(line.c_str())));
         return;
     }
-    saved_.insert(saved_.begin() + index, line);
+    saved_.insert(saved_.begin() + index, SavedItem{line, std::nullopt});
     if (list_.savedIndex_ >= index)
         ++list_.savedIndex_;
 }
@@ -131,18 +207,18 @@ void TListBox::CreateWnd()
 {
     TWinControl::CreateWnd();
     // The items and the selection kept while there was no window move into it.
-    std::vector<std::string> items;
+    std::vector<TListBoxStrings::SavedItem> items;
     items.swap(items_.saved_);
     const int index = savedIndex_;
     savedIndex_ = -1;
     HWND window = Handle();
     SendMessageA(window, WM_SETREDRAW, FALSE, 0);
     Finally redraw([window] { SendMessageA(window, WM_SETREDRAW, TRUE, 0); });
-    for (const std::string& item : items) {
-        const LRESULT result =
-            SendMessageA(window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
-        if (result == LB_ERR || result == LB_ERRSPACE)
-            throw EOutOfResources("Not enough memory for the list's items");
+    for (const TListBoxStrings::SavedItem& item : items) {
+        if (item.text)
+            items_.AddUtf16(*item.text);
+        else
+            CheckAdded(SendMessageA(window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.bytes.c_str())));
     }
     if (index >= 0)
         SendMessageA(window, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
@@ -150,11 +226,19 @@ void TListBox::CreateWnd()
 
 void TListBox::DestroyWnd()
 {
-    std::vector<std::string> items;
+    // An item keeps its bytes unless they do not give back its text, as
+    // those of a character that the ANSI code page lacks.
+    std::vector<TListBoxStrings::SavedItem> items;
     const int count = items_.GetCount();
     items.reserve(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i)
-        items.push_back(items_.Get(i));
+    for (int i = 0; i < count; ++i) {
+        std::string bytes = items_.Get(i);
+        std::u16string text = items_.GetUtf16(i);
+        if (FromAnsi(bytes) == text)
+            items.push_back({std::move(bytes), std::nullopt});
+        else
+            items.push_back({std::string(), std::move(text)});
+    }
     const int index = ItemIndex();
     TWinControl::DestroyWnd();
     items_.saved_.swap(items);

@@ -5,7 +5,9 @@
 #include "winlib/Controls.h"
 #include "winlib/Strings.h"
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace winlib {
@@ -32,12 +34,21 @@ protected:
 private:
     friend class TListBox;
 
+    // An item while the list has no window: the bytes it was given, or
+    // the UTF-16 text when it was given so.
+    struct SavedItem {
+        std::string bytes;
+        std::optional<std::u16string> text;
+    };
+
     void CheckIndex(int index, int limit) const;
     HWND Window() const;
+    int AddUtf16(std::u16string_view text);
+    std::u16string GetUtf16(int index) const;
 
     TListBox& list_;
     // Only while the list has no window.
-    std::vector<std::string> saved_;
+    std::vector<SavedItem> saved_;
 };
 
 // A list of single selection, unsorted. OnClick runs when the user changes
@@ -56,6 +67,11 @@ public:
     // The first item shown.
     int TopIndex() const;
     void Clear() { items_.Clear(); }
+    // An item in UTF-16, for characters that the ANSI code page lacks: the
+    // list holds its items so, and the "A" road of Items() would convert
+    // them through that code page. Adds at the end and answers the index.
+    int AddItemUtf16(std::u16string_view text) { return items_.AddUtf16(text); }
+    std::u16string ItemUtf16(int index) const { return items_.GetUtf16(index); }
 
 protected:
     void WndProc(TMessage& message) override;

@@ -579,6 +579,27 @@ TEST_F(ListBoxTest, ItemsGoIntoTheWindowInOrderAndSurviveItsRecreation)
     EXPECT_EQ(clicks, 0);
 }
 
+// A character that the ANSI code page lacks stays itself, given before the
+// window is made, while it is there, and across its recreation; the bytes
+// of an item given so are still what they were.
+TEST_F(ListBoxTest, Utf16ItemsKeepCharactersTheAnsiCodePageLacks)
+{
+    FillFiltered();
+    EXPECT_EQ(list->AddItemUtf16(u"\u2588"), 98);
+    ShowForm();
+    EXPECT_EQ(list->AddItemUtf16(u"\u2591\u2500"), 99);
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(list->Items().Count(), 100);
+        EXPECT_EQ(list->ItemUtf16(98), u"\u2588");
+        EXPECT_EQ(list->ItemUtf16(99), u"\u2591\u2500");
+        EXPECT_EQ(list->ItemUtf16(2), u"\u00A0");
+        EXPECT_EQ(list->Items().Get(2), "\xA0");
+        EXPECT_EQ(list->Items().Get(97), "\xFF");
+        list->RecreateWnd();
+    }
+    EXPECT_THROW(list->ItemUtf16(100), EStringListError);
+}
+
 TEST_F(ListBoxTest, UserSelectionByKeyboardAndMouseRaisesOnClickButCodeDoesNot)
 {
     FillFiltered();
