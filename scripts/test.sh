@@ -92,6 +92,13 @@ for build_arch in i686 x86_64; do
     fi
 done
 
+# Microsoft's windows.h defines min and max as macros: every source must
+# compile with them, whatever NOMINMAX the build sets.
+begin
+echo "== Sources with min and max as macros"
+bash scripts/check-minmax.sh
+record "sources compile with min and max as macros" $?
+
 if [ "$built" -ne 1 ]; then
     results+=("skipped the tests: the $arch build failed")
 else
