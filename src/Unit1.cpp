@@ -7,6 +7,7 @@
 #include "winlib/Clipboard.h"
 #include "winlib/RuntimeFiles.h"
 #include "winlib/Scoped.h"
+#include "winlib/Strings.h"
 #include "winlib/Synchronization.h"
 
 #include <richedit.h>
@@ -227,13 +228,13 @@ std::string TransferFileName()
         if (probe || GetLastError() != ERROR_ACCESS_DENIED)
             return TransferFile;
     }
-    char folder[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT,
+    wchar_t folder[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT,
                                 folder)))
         return TransferFile;
-    const std::string ours = std::string(folder) + "\\Vexil";
-    CreateDirectoryA(ours.c_str(), nullptr);  // there already after the first time
-    return ours + "\\txtbuff";
+    const std::wstring ours = std::wstring(folder) + L"\\Vexil";
+    CreateDirectoryW(ours.c_str(), nullptr);  // there already after the first time
+    return ProgramFileName(ours + L"\\txtbuff");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "winlib/Dialogs.h"
 
 #include "winlib/Forms.h"
+#include "winlib/Strings.h"
 
 #include <commdlg.h>
 
@@ -65,34 +66,38 @@ bool TOpenDialog::Execute() { return Execute(DialogOwner()); }
 
 bool TOpenDialog::Execute(HWND owner)
 {
-    const std::string filter = FilterToApi(Filter);
+    // The Unicode dialog, so that a name in any script can be chosen; the
+    // filter's pairs and their ending NULs come through the conversion.
+    const std::wstring filter = SystemFileName(FilterToApi(Filter));
     // The system wants the extension without its dot.
     const size_t extensionStart = DefaultExt.find_first_not_of('.');
-    const std::string extension =
-        extensionStart == std::string::npos ? std::string() : DefaultExt.substr(extensionStart);
-    std::vector<char> name(std::max<size_t>(4096, FileName.size() + 1), '\0');
-    std::copy(FileName.begin(), FileName.end(), name.begin());
+    const std::wstring extension =
+        extensionStart == std::string::npos ? std::wstring() : SystemFileName(DefaultExt.substr(extensionStart));
+    const std::wstring initialDir = SystemFileName(InitialDir), title = SystemFileName(Title);
+    const std::wstring current = SystemFileName(FileName);
+    std::vector<wchar_t> name(std::max<size_t>(4096, current.size() + 1), L'\0');
+    std::copy(current.begin(), current.end(), name.begin());
 
-    OPENFILENAMEA request{};
+    OPENFILENAMEW request{};
     request.lStructSize = sizeof request;
     request.hwndOwner = owner;
     request.lpstrFilter = filter.empty() ? nullptr : filter.c_str();
     request.nFilterIndex = static_cast<DWORD>((std::max)(FilterIndex, 0));
     request.lpstrFile = name.data();
     request.nMaxFile = static_cast<DWORD>(name.size());
-    request.lpstrInitialDir = InitialDir.empty() ? nullptr : InitialDir.c_str();
-    request.lpstrTitle = Title.empty() ? nullptr : Title.c_str();
+    request.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
+    request.lpstrTitle = title.empty() ? nullptr : title.c_str();
     request.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
     request.Flags = ApiFlags();
 
-    const BOOL chosen = IsSave() ? GetSaveFileNameA(&request) : GetOpenFileNameA(&request);
+    const BOOL chosen = IsSave() ? GetSaveFileNameW(&request) : GetOpenFileNameW(&request);
     if (!chosen) {
         const DWORD error = CommDlgExtendedError();
         if (error != 0)
             throw ECommonDialogError(error);
         return false;
     }
-    FileName = name.data();
+    FileName = ProgramFileName(name.data());
     FilterIndex = static_cast<int>(request.nFilterIndex);
     return true;
 }

@@ -47,7 +47,7 @@ public:
     explicit TOpenDialog(TComponent* owner);
     const char* ClassName() const override { return "TOpenDialog"; }
 
-    std::string FileName;
+    std::string FileName;  // UTF-8, as every file name of the program
     std::string Filter;
     // 1 for the first entry of the filter.
     int FilterIndex = 1;

@@ -1,12 +1,11 @@
 #include "winlib/Help.h"
 
 #include "winlib/Exceptions.h"
+#include "winlib/RuntimeFiles.h"
 #include "winlib/Strings.h"
 
 #include <cctype>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 
 namespace winlib {
 
@@ -45,20 +44,27 @@ bool HasFolder(const std::string& name) { return name.find_first_of("\\/:") != s
 
 std::string ProgramFolder()
 {
-    char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::string folder = ProgramFileName(std::wstring_view(path, length));
     const size_t slash = folder.find_last_of("\\/");
     return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
 }
 
 bool ReadFile(const std::string& path, std::string& text)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
+    try {
+        ByteFile file;
+        file.Reset(path);
+        text.clear();
+        char block[4096];
+        for (std::size_t read; (read = file.Read(block, sizeof block)) > 0;)
+            text.append(block, read);
+        file.Close();
+        return true;
+    } catch (const EInOutError&) {
         return false;
-    text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return !file.bad();
+    }
 }
 
 // A file of our help text: the same name once belonged to the old help

@@ -1,6 +1,7 @@
 #include "winlib/RuntimeFiles.h"
 
 #include "winlib/Exceptions.h"
+#include "winlib/Strings.h"
 
 #include <algorithm>
 #include <cstring>
@@ -71,7 +72,7 @@ FileHandle OpenFileHandle(const std::string& name, DWORD access, DWORD dispositi
     }
     const bool writing = (access & GENERIC_WRITE) != 0;
     if (writing) {
-        const DWORD attributes = GetFileAttributesA(name.c_str());
+        const DWORD attributes = GetFileAttributesW(SystemFileName(name).c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
             (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
             SetLastError(ERROR_ACCESS_DENIED);
@@ -80,7 +81,8 @@ FileHandle OpenFileHandle(const std::string& name, DWORD access, DWORD dispositi
     }
     // Readers let others go on writing; writers let others read.
     const DWORD share = writing ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE;
-    return FileHandle(CreateFileA(name.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return FileHandle(
+        CreateFileW(SystemFileName(name).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 // --- TextFileWriter ---

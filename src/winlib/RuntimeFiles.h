@@ -30,9 +30,9 @@ int InOutErrorCode(unsigned long win32Error) noexcept;
 // Raises EInOutError for GetLastError().
 [[noreturn]] void RaiseLastInOutError();
 
-// CreateFileA with the read-only attribute honoured for writers, which Wine
+// CreateFile with the read-only attribute honoured for writers, which Wine
 // running as root would otherwise ignore. Returns no handle on failure, with
-// GetLastError set; the name is 8-bit (ANSI).
+// GetLastError set; the name is a program file name (UTF-8, see Strings.h).
 FileHandle OpenFileHandle(const std::string& name, DWORD access, DWORD disposition);
 
 // A text file for writing: lines end with CR LF. Writes are buffered; a

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <limits>
 
 namespace winlib {
@@ -20,6 +21,36 @@ std::optional<std::wstring> DecodeCodePage(unsigned codePage, std::string_view b
     std::wstring units(static_cast<std::size_t>(count), L'\0');
     MultiByteToWideChar(codePage, 0, bytes.data(), length, units.data(), count);
     return units;
+}
+
+std::wstring SystemFileName(std::string_view name)
+{
+    if (name.empty())
+        return std::wstring();
+    const int length = static_cast<int>(name.size());
+    UINT codePage = CP_UTF8;
+    int count = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, name.data(), length, nullptr, 0);
+    if (count <= 0) {
+        codePage = CP_ACP;
+        count = MultiByteToWideChar(codePage, 0, name.data(), length, nullptr, 0);
+    }
+    std::wstring wide(static_cast<std::size_t>((std::max)(count, 0)), L'\0');
+    if (count > 0)
+        MultiByteToWideChar(codePage, codePage == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0, name.data(), length,
+                            wide.data(), count);
+    return wide;
+}
+
+std::string ProgramFileName(std::wstring_view name)
+{
+    if (name.empty())
+        return std::string();
+    const int length = static_cast<int>(name.size());
+    const int count = WideCharToMultiByte(CP_UTF8, 0, name.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>((std::max)(count, 0)), '\0');
+    if (count > 0)
+        WideCharToMultiByte(CP_UTF8, 0, name.data(), length, bytes.data(), count, nullptr, nullptr);
+    return bytes;
 }
 
 std::vector<std::string> SplitLines(std::string_view text)

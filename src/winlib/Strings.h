@@ -35,6 +35,13 @@ constexpr int HexDigitValue(char c)
 // none when the bytes are not text of that code page.
 std::optional<std::wstring> DecodeCodePage(unsigned codePage, std::string_view bytes);
 
+// File names go through the program as UTF-8, so that a name in any script
+// can be chosen, opened and saved; the system is given them in UTF-16. A
+// name that is not valid UTF-8 is taken in the ANSI code page, as names
+// were before.
+std::wstring SystemFileName(std::string_view name);
+std::string ProgramFileName(std::wstring_view name);
+
 // Splits text at CR LF, CR or LF; a line end at the very end adds no empty line.
 std::vector<std::string> SplitLines(std::string_view text);
 

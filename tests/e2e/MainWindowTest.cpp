@@ -411,3 +411,29 @@ TEST(MainWindowFont, ConfirmedFontStylesAllTextAndSavesBlackNeverAnOutsideColour
     const std::string again = app.SaveBytes();
     EXPECT_EQ(again.substr(0, again.find("\r\n") + 2), firstLine) << Visible(again);
 }
+
+TEST(MainWindowFiles, SaveAndLoadAFileNamedInAnotherScript) {
+    wchar_t temp[MAX_PATH] = {};
+    ASSERT_NE(GetTempPathW(MAX_PATH, temp), 0u);
+    // Cyrillic, which the Western ANSI code page cannot hold.
+    const std::wstring path = std::wstring(temp) + L"\x0416-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+    DeleteFileW(path.c_str());
+    struct Removal {
+        const std::wstring& path;
+        ~Removal() { DeleteFileW(path.c_str()); }
+    } removal{path};
+
+    Vexil app;
+    app.FileNew();
+    app.Type("abc");
+    app.Menu("fs");
+    automation::AnswerFileDialog(app.WaitForDialog(), path);
+    ASSERT_TRUE(WaitUntil([&] { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }))
+        << "File, Save wrote no file of that name";
+    app.WaitIdle(automation::kDefaultTimeoutMs);
+
+    app.FileNew();
+    app.Menu("fl");
+    automation::AnswerFileDialog(app.WaitForDialog(), path);
+    EXPECT_TRUE(WaitUntil([&] { return app.Text() == "abc\r\n"; })) << "the editor shows \"" << app.Text() << "\"";
+}

@@ -363,7 +363,7 @@ void CloseDialog(HWND dialog, int command, DWORD timeoutMs) {
     WaitForWindowHidden(dialog, timeoutMs);
 }
 
-void AnswerFileDialog(HWND dialog, const std::string& fileName, DWORD timeoutMs) {
+void AnswerFileDialog(HWND dialog, const std::wstring& fileName, DWORD timeoutMs) {
     HWND box = nullptr;
     if (HWND combo = FindDescendant(dialog, kFileNameComboId)) {
         box = FindDescendantByClass(combo, "Edit");
@@ -376,9 +376,15 @@ void AnswerFileDialog(HWND dialog, const std::string& fileName, DWORD timeoutMs)
     if (!box) {
         throw AutomationError("dialog \"" + CaptionOf(dialog) + "\" has no file name box");
     }
-    SetTextOf(box, fileName);
+    if (!SendOrThrow(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(fileName.c_str()))) {
+        throw AutomationError("the file name box refused its text");
+    }
     // Not a click on GetDlgItem(IDOK): the file list shares that id.
     PressOkAndWait(dialog, timeoutMs);
+}
+
+void AnswerFileDialog(HWND dialog, const std::string& fileName, DWORD timeoutMs) {
+    AnswerFileDialog(dialog, Widen(fileName), timeoutMs);
 }
 
 std::vector<std::string> ComboItems(HWND combo) {

@@ -101,6 +101,9 @@ void CloseDialog(HWND dialog, int command = IDOK, DWORD timeoutMs = kDialogTimeo
 // dialog stays up, naming the message box it put up if there is one.
 void AnswerFileDialog(HWND dialog, const std::string& fileName,
                       DWORD timeoutMs = kDialogTimeoutMs);
+// The same with a name in any script.
+void AnswerFileDialog(HWND dialog, const std::wstring& fileName,
+                      DWORD timeoutMs = kDialogTimeoutMs);
 
 // Strings of a combo box with CBS_HASSTRINGS, read in UTF-16 and converted.
 std::vector<std::string> ComboItems(HWND combo);
