@@ -773,6 +773,10 @@ void TCustomRich2Edit::CreateWnd()
     if (MaxLength() > 0)
         ApplyMaxLength(MaxLength());
     SendMessageA(window, EM_SETEVENTMASK, 0, ENM_CHANGE | ENM_REQUESTRESIZE | ENM_SELCHANGE | ENM_PROTECTED);
+    // Windows' control gives text of another script a font of its own by
+    // itself; the document keeps the font it was given.
+    const LRESULT languageOptions = SendMessageA(window, EM_GETLANGOPTIONS, 0, 0);
+    SendMessageA(window, EM_SETLANGOPTIONS, 0, languageOptions & ~static_cast<LRESULT>(IMF_AUTOFONT | IMF_DUALFONT));
     SendMessageA(window, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(ColorToRGB(Color())));
     if (savedContent_) {
         const bool plainText = lines_.PlainText();
