@@ -5,6 +5,7 @@
 #include "Unit2.h"
 #include "winlib/Clipboard.h"
 #include "winlib/RuntimeFiles.h"
+#include "winlib/Strings.h"
 #include "winlib/Synchronization.h"
 
 #include <richedit.h>
@@ -69,6 +70,8 @@ std::string ReadAllBytes(const std::string& name)
 }
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows text is UTF-16");
+
+std::u16string Utf16(std::wstring_view units) { return std::u16string(units.begin(), units.end()); }
 
 // Whether the ANSI code page has a byte for every unit: no best-fit byte and
 // no default character stand in for one.
@@ -335,7 +338,7 @@ bool TForm1::CopySelection()
     const NamedMutexLock lock(TransferLockNames, TransferLockTimeoutMs);
     // Other programs take the transfer's bytes as CF_TEXT: a Unicode
     // document goes as UTF-8.
-    WriteCodedFile(
+    const textenc::Encoding written = WriteCodedFile(
         TransferFile, start, length,
         textenc::IsUnicode(documentEncoding_) ? textenc::Encoding::Utf8 : textenc::Encoding::Ansi);
 
@@ -356,7 +359,19 @@ bool TForm1::CopySelection()
     }
     // The text ends at a zero byte, as CF_TEXT does.
     text.resize((std::min)(text.find('\0'), text.size()));
-    TClipboard(Handle()).SetText(text);
+    // The same characters as CF_UNICODETEXT, read as they were written:
+    // otherwise the system would convert the bytes with the keyboard's
+    // language.
+    std::optional<std::wstring> unicode;
+    if (!textenc::IsUnicode(written)) {
+        unicode = DecodeCodePage(CP_ACP, text);
+    } else if (const std::optional<std::u16string> units = textenc::Decode(text, written)) {
+        unicode.emplace(units->begin(), units->end());
+    }
+    if (unicode)
+        TClipboard(Handle()).SetText(text, *unicode);
+    else
+        TClipboard(Handle()).SetText(text);
     file.Close();
     return true;
 }
@@ -374,9 +389,19 @@ void TForm1::Cut1Click(TComponent*)
 void TForm1::Paste1Click(TComponent*)
 {
     const TClipboard clipboard(Handle());
-    if (!clipboard.HasFormat(CF_TEXT))
-        return;
-    const std::string text = clipboard.Text();
+    // The characters themselves where the bytes would stand in for some;
+    // otherwise the bytes, as they have always been taken.
+    std::string text;
+    if (clipboard.HasFormat(CF_UNICODETEXT)) {
+        const std::wstring unicode = clipboard.UnicodeText();
+        if (!::AnsiHolds(unicode))
+            text = UnicodeBytes(Utf16(unicode), textenc::Encoding::Utf8);
+    }
+    if (text.empty()) {
+        if (!clipboard.HasFormat(CF_TEXT))
+            return;
+        text = clipboard.Text();
+    }
     if (text.empty())
         return;
     const NamedMutexLock lock(TransferLockNames, TransferLockTimeoutMs);
@@ -393,7 +418,9 @@ void TForm1::Edit1Click(TComponent*)
 {
     Undo1->SetEnabled(RichEdit1->CanUndo());
     Cut1->SetEnabled(RichEdit1->Enabled());
-    Paste1->SetEnabled(TClipboard(Handle()).HasFormat(CF_TEXT) && RichEdit1->Enabled());
+    const TClipboard clipboard(Handle());
+    Paste1->SetEnabled((clipboard.HasFormat(CF_TEXT) || clipboard.HasFormat(CF_UNICODETEXT)) &&
+                       RichEdit1->Enabled());
     Copy1->SetEnabled(RichEdit1->Enabled());
 }
 
