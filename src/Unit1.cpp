@@ -5,7 +5,6 @@
 #include "Unit2.h"
 #include "winlib/Clipboard.h"
 #include "winlib/RuntimeFiles.h"
-#include "winlib/Strings.h"
 #include "winlib/Synchronization.h"
 
 #include <richedit.h>
@@ -72,17 +71,59 @@ std::string ReadAllBytes(const std::string& name)
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows text is UTF-16");
 
 std::u16string Utf16(std::wstring_view units) { return std::u16string(units.begin(), units.end()); }
+std::wstring Utf16Units(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 
-// Whether the ANSI code page has a byte for every unit: no best-fit byte and
+// The one code page of 8-bit text, a byte a character: the ANSI code page
+// where it is so; where it is not (932, 936, 949, 950, 65001) a lead byte and
+// the byte after it would make one character, so Windows' Western one.
+unsigned EightBitCodePage()
+{
+    CPINFO info{};
+    if (GetCPInfo(CP_ACP, &info) && info.MaxCharSize == 1)
+        return GetACP();
+    return 1252;
+}
+
+// Whether 8-bit text goes into and out of the control as its own 8-bit
+// text, as it always has; otherwise it goes as the characters of its bytes.
+bool ControlTakesEightBit() { return EightBitCodePage() == GetACP(); }
+
+// The characters of 8-bit text, one a byte.
+std::u16string EightBitText(std::string_view bytes)
+{
+    if (bytes.empty())
+        return {};
+    std::wstring units(bytes.size(), L'\0');
+    const int count = MultiByteToWideChar(EightBitCodePage(), 0, bytes.data(), static_cast<int>(bytes.size()),
+                                          units.data(), static_cast<int>(units.size()));
+    units.resize(static_cast<std::size_t>((std::max)(count, 0)));
+    return std::u16string(units.begin(), units.end());
+}
+
+// Whether the 8-bit code page has a byte for every unit: no best-fit byte and
 // no default character stand in for one.
 bool AnsiHolds(std::wstring_view units)
 {
     if (units.empty())
         return true;
     BOOL usedDefault = FALSE;
-    const int converted = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, units.data(),
+    const int converted = WideCharToMultiByte(EightBitCodePage(), WC_NO_BEST_FIT_CHARS, units.data(),
                                               static_cast<int>(units.size()), nullptr, 0, nullptr, &usedDefault);
     return converted > 0 && !usedDefault;
+}
+
+// The bytes of text that AnsiHolds has vouched for.
+std::string EightBitBytes(std::u16string_view text)
+{
+    if (text.empty())
+        return {};
+    const auto* units = reinterpret_cast<const wchar_t*>(text.data());
+    const int length = static_cast<int>(text.size());
+    std::string bytes(static_cast<std::size_t>(length) * 2, '\0');
+    const int count = WideCharToMultiByte(EightBitCodePage(), WC_NO_BEST_FIT_CHARS, units, length, bytes.data(),
+                                          static_cast<int>(bytes.size()), nullptr, nullptr);
+    bytes.resize(static_cast<std::size_t>((std::max)(count, 0)));
+    return bytes;
 }
 
 // The bytes of Unicode text in encoding; what that form cannot give back (a
@@ -137,6 +178,8 @@ textenc::Encoding TForm1::WriteCodedFile(const std::string& FileName, int Start,
     if (textenc::IsUnicode(encoding)) {
         coded = UnicodeBytes(bulk::WriteUnicodeCoded(*RichEdit1, Palette, Start, Count), encoding);
         encoding = textenc::Detect(coded);
+    } else if (!ControlTakesEightBit()) {
+        coded = EightBitBytes(bulk::WriteUnicodeCoded(*RichEdit1, Palette, Start, Count));
     } else {
         coded = bulk::WriteCoded(*RichEdit1, Palette, Start, Count);
     }
@@ -151,9 +194,10 @@ textenc::Encoding TForm1::WriteCodedFile(const std::string& FileName, int Start,
 int TForm1::WholeLength()
 {
     // The length of the control's 8-bit text, as the writer has always been
-    // given; in UTF-16 units for a Unicode document, which 8-bit text would
-    // count in stand-in bytes.
-    if (!textenc::IsUnicode(documentEncoding_))
+    // given; in UTF-16 units for a Unicode document, and for 8-bit text that
+    // goes as characters, which the control's 8-bit text would count in
+    // stand-in or paired bytes.
+    if (!textenc::IsUnicode(documentEncoding_) && ControlTakesEightBit())
         return static_cast<int>(RichEdit1->WholeText().size());
     GETTEXTLENGTHEX measure{GTL_USECRLF | GTL_NUMCHARS | GTL_PRECISE, 1200};
     return static_cast<int>((std::max)(
@@ -174,6 +218,9 @@ void TForm1::loadfile(const std::string& FileName)
     if (textenc::IsUnicode(found)) {
         // Detect has found the bytes to be in this form: they decode.
         bulk::ReadCoded(*RichEdit1, Palette, textenc::Decode(bytes, found).value());
+    } else if (!ControlTakesEightBit()) {
+        // Each byte its own character, where the control would join some.
+        bulk::ReadCoded(*RichEdit1, Palette, EightBitText(bytes));
     } else {
         // 8-bit text: today's reader, byte for byte.
         TextFileReader file;
@@ -364,7 +411,7 @@ bool TForm1::CopySelection()
     // language.
     std::optional<std::wstring> unicode;
     if (!textenc::IsUnicode(written)) {
-        unicode = DecodeCodePage(CP_ACP, text);
+        unicode = Utf16Units(EightBitText(text));
     } else if (const std::optional<std::u16string> units = textenc::Decode(text, written)) {
         unicode.emplace(units->begin(), units->end());
     }

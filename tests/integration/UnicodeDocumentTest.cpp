@@ -5,6 +5,7 @@
 
 #include "BulkChecks.h"
 #include "TextEncoding.h"
+#include "support/Automation.h"
 #include "winlib/Forms.h"
 
 #include <windows.h>
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -128,6 +130,28 @@ TEST_F(UnicodeDocumentTest, An8BitDocumentHoldingWhatTheAnsiCodePageCannotIsSave
     form->RichEdit1->SetSelectionStart(1);
     form->RichEdit1->SetSelectedUnicodeText(L"\u2588");
     EXPECT_EQ(Hex(SaveAll()), Hex("a\xE2\x96\x88\xC3\xA9\r\n"));
+}
+
+// Run under code page 932, whose lead bytes would join the byte after them.
+class MultiByteCodePageTest : public UnicodeDocumentTest {};
+
+TEST_F(MultiByteCodePageTest, EightBitBytesComeBackByteForByte)
+{
+    CPINFO info{};
+    ASSERT_TRUE(GetCPInfo(CP_ACP, &info));
+    if (info.MaxCharSize == 1 && std::getenv(automation::kMultiByteCodePageFlag) == nullptr)
+        GTEST_SKIP() << "runs under a multi-byte ANSI code page";
+    ASSERT_GT(info.MaxCharSize, 1u) << "code page " << GetACP();
+
+    // Every byte from 0x80 on, coloured and plain, each its own character.
+    std::string high;
+    for (int byte = 0x80; byte <= 0xFF; ++byte)
+        high += static_cast<char>(byte);
+    const std::string bytes = "\x03" "04,00" + high.substr(0, 64) + "\r\n" + high.substr(64) + "\r\n";
+    LoadNew(bytes);
+    EXPECT_EQ(static_cast<int>(form->DocumentEncoding()), static_cast<int>(Encoding::Ansi));
+    EXPECT_EQ(Units().size(), 130u);
+    EXPECT_EQ(Hex(SaveAll()), Hex(bytes));
 }
 
 }  // namespace
