@@ -12,7 +12,6 @@
 #include <memory>
 #include <optional>
 #include <string_view>
-#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -213,21 +212,22 @@ public:
         }
         // A unit beyond ASCII is stated as itself; the reading back of its
         // fragment vouches for it, as the probe's bytes cannot.
-        const auto unit = static_cast<std::make_unsigned_t<Char>>(c.ch);
-        if (sizeof(Char) > 1 && unit >= 0x80) {
-            if (literal_ || !profile_) {
-                Flush();
-                SetSelectionStyle(window_, c.style, SCF_SELECTION);
-                edit_.SetSelectedUnicodeText(std::wstring(1, static_cast<wchar_t>(unit)));
-                literal_ = false;
-                breakLiteral_ = true;
+        if constexpr (sizeof(Char) > 1) {
+            if (c.ch >= 0x80) {
+                if (literal_ || !profile_) {
+                    Flush();
+                    SetSelectionStyle(window_, c.style, SCF_SELECTION);
+                    edit_.SetSelectedUnicodeText(std::wstring(1, static_cast<wchar_t>(c.ch)));
+                    literal_ = false;
+                    breakLiteral_ = true;
+                    return;
+                }
+                Stage(c.style);
+                writer_.Text(std::u16string_view(&c.ch, 1));
+                pending_.push_back(Insertion{'\0', false, c.style, static_cast<wchar_t>(c.ch)});
+                breakLiteral_ = false;
                 return;
             }
-            Stage(c.style);
-            writer_.Text(std::u16string_view(reinterpret_cast<const char16_t*>(&c.ch), 1));
-            pending_.push_back(Insertion{'\0', false, c.style, static_cast<wchar_t>(unit)});
-            breakLiteral_ = false;
-            return;
         }
         // Otherwise a byte: ASCII reads the same in every encoding.
         const char byte = static_cast<char>(c.ch);
