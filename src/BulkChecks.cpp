@@ -450,9 +450,11 @@ std::size_t FirstMissing(const std::vector<Insertion>& insertions, std::wstring_
     std::size_t p = 0;
     for (std::size_t i = 0; i < insertions.size(); ++i) {
         const Insertion& insertion = insertions[i];
-        if (!insertion.isBreak && insertion.byte == '\0')
+        if (!insertion.Positions())
             continue;
-        const wchar_t unit = insertion.isBreak ? L'\r' : profile.FragmentCharacter(insertion.byte);
+        const wchar_t unit = insertion.isBreak     ? L'\r'
+                             : insertion.unit != 0 ? insertion.unit
+                                                   : profile.FragmentCharacter(insertion.byte);
         if (p >= units.size() || p >= styles.size() || units[p] != unit || styles[p] != insertion.style)
             return i;
         ++p;

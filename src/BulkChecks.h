@@ -78,17 +78,22 @@ private:
 // taken without asking.
 std::shared_ptr<const Profile> ProfileForSelection(HWND window);
 
-// One insertion that the reader brought in through a fragment: a byte, or a
-// paragraph break, in the style stated for it.
+// One insertion that the reader brought in through a fragment: a byte, a
+// paragraph break, or a UTF-16 unit of Unicode text stated as itself, in the
+// style stated for it.
 struct Insertion {
     char byte;
     bool isBreak;
     CharStyle style;
+    wchar_t unit = 0;  // none: the byte
+
+    // Whether it makes a position (a NUL inserts nothing).
+    bool Positions() const noexcept { return isBreak || byte != '\0' || unit != 0; }
 };
 
 // The first of the insertions that the text units and styles read back from
 // where they went do not show; insertions.size() when all are there. A NUL
-// byte inserts nothing.
+// byte inserts nothing; a unit stated as itself must come back as itself.
 std::size_t FirstMissing(const std::vector<Insertion>& insertions, std::wstring_view units,
                          const std::vector<CharStyle>& styles, const Profile& profile);
 

@@ -3,6 +3,7 @@
 #include "BulkChecks.h"
 #include "RtfText.h"
 #include "winlib/Scoped.h"
+#include "winlib/TextLines.h"
 
 #include <windows.h>
 #include <richedit.h>
@@ -20,13 +21,30 @@ using codedtext::CharStyle;
 
 namespace {
 
-// One position as the writer walks it: selected, scrolled into view, read.
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "the control's units are UTF-16");
+
+std::u16string_view Utf16(std::wstring_view units)
+{
+    return std::u16string_view(reinterpret_cast<const char16_t*>(units.data()), units.size());
+}
+
+// One position as the writer walks it: selected, scrolled into view, read,
+// as bytes or as UTF-16 units.
 CharStyle WalkPosition(TCustomRich2Edit& edit, int position, std::string& text)
 {
     edit.SetSelectionStart(position);
     edit.SetSelectionLength(1);
     const CharStyle style = SelectionStyle(edit.WindowHandle());
     text = edit.SelectedText();
+    return style;
+}
+
+CharStyle WalkPosition(TCustomRich2Edit& edit, int position, std::u16string& text)
+{
+    edit.SetSelectionStart(position);
+    edit.SetSelectionLength(1);
+    const CharStyle style = SelectionStyle(edit.WindowHandle());
+    text = Utf16(edit.SelectedUnicodeText());
     return style;
 }
 
@@ -86,9 +104,15 @@ std::vector<CharStyle> ReadStyles(TCustomRich2Edit& edit, int first, int last, s
 
 }  // namespace
 
-std::string WriteCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette, int start, int count)
+namespace {
+
+// The writer for 8-bit text (Char char: each position's text as the control's
+// 8-bit text reads it) and for Unicode text (char16_t: its UTF-16 unit).
+template <class Char>
+std::basic_string<Char> Write(TCustomRich2Edit& edit, const codedtext::Palette& palette, int start, int count)
 {
-    codedtext::Encoder encoder(palette);
+    constexpr bool unicode = sizeof(Char) > 1;
+    codedtext::BasicEncoder<Char> encoder(palette);
     const long long end = static_cast<long long>(start) + count;
     if (count > 0) {
         // The walk moves the selection all over the document, out of the
@@ -105,7 +129,9 @@ std::string WriteCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette
         if (first < last) {
             edit.SelectRange(first, last);
             profile = ProfileForSelection(edit.WindowHandle());
-            if (profile)
+            // Unicode text is the control's own units: only the styles are
+            // read, from the RTF as far as it can be trusted.
+            if (profile || unicode)
                 styles = ReadStyles(edit, first, last,
                                     std::wstring_view(units).substr(static_cast<std::size_t>(first),
                                                                     static_cast<std::size_t>(last - first)),
@@ -114,19 +140,24 @@ std::string WriteCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette
         // Past the end there is no text, whatever the control reads there
         // (Windows' control can select the final paragraph mark and read it
         // as CR); only its style is asked, once for all such positions.
-        std::optional<std::pair<CharStyle, std::string>> pastEnd;
-        std::string text;
+        std::optional<std::pair<CharStyle, std::basic_string<Char>>> pastEnd;
+        std::basic_string<Char> text;
         for (long long p = start; p < end; ++p) {
-            if (p >= first && p < last && profile) {
+            if (p >= first && p < last) {
                 const std::size_t i = static_cast<std::size_t>(p - first);
-                if (const auto known = profile->SelectedText(units[static_cast<std::size_t>(p)])) {
-                    encoder.Add(styles[i], *known);
+                if constexpr (unicode) {
+                    encoder.Add(styles[i], Utf16(std::wstring_view(units).substr(static_cast<std::size_t>(p), 1)));
                     continue;
+                } else if (profile) {
+                    if (const auto known = profile->SelectedText(units[static_cast<std::size_t>(p)])) {
+                        encoder.Add(styles[i], *known);
+                        continue;
+                    }
                 }
             }
             if (p >= length) {
                 if (!pastEnd)
-                    pastEnd.emplace(WalkPosition(edit, static_cast<int>(p), text), std::string());
+                    pastEnd.emplace(WalkPosition(edit, static_cast<int>(p), text), std::basic_string<Char>());
                 encoder.Add(pastEnd->first, pastEnd->second);
             } else {
                 const CharStyle style = WalkPosition(edit, static_cast<int>(p), text);
@@ -135,6 +166,18 @@ std::string WriteCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette
         }
     }
     return encoder.Take();
+}
+
+}  // namespace
+
+std::string WriteCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette, int start, int count)
+{
+    return Write<char>(edit, palette, start, count);
+}
+
+std::u16string WriteUnicodeCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette, int start, int count)
+{
+    return Write<char16_t>(edit, palette, start, count);
 }
 
 namespace {
@@ -151,6 +194,7 @@ constexpr std::size_t FragmentLimit = 1 << 16;
 // in faithfully, the insertion is made literally; so is the rest of a
 // fragment from where its reading back differs.
 
+template <class Char>
 class CaretInserter {
 public:
     explicit CaretInserter(TCustomRich2Edit& edit)
@@ -159,31 +203,49 @@ public:
     {
     }
 
-    void Add(const codedtext::StyledChar& c)
+    void Add(const codedtext::BasicStyledChar<Char>& c)
     {
         if (!literal_ && !profiled_) {
             profile_ = ProfileForSelection(window_);
             profiled_ = true;
         }
+        // A unit beyond ASCII is stated as itself; the reading back of its
+        // fragment vouches for it, as the probe's bytes cannot.
+        if constexpr (sizeof(Char) > 1) {
+            if (c.ch >= 0x80) {
+                if (literal_ || !profile_) {
+                    Flush();
+                    SetSelectionStyle(window_, c.style, SCF_SELECTION);
+                    edit_.SetSelectedUnicodeText(std::wstring(1, static_cast<wchar_t>(c.ch)));
+                    literal_ = false;
+                    breakLiteral_ = true;
+                    return;
+                }
+                Stage(c.style);
+                writer_.Text(std::u16string_view(&c.ch, 1));
+                pending_.push_back(Insertion{'\0', false, c.style, static_cast<wchar_t>(c.ch)});
+                breakLiteral_ = false;
+                return;
+            }
+        }
+        // Otherwise a byte: ASCII reads the same in every encoding.
+        const char byte = static_cast<char>(c.ch);
         // A NUL inserts nothing; an LF makes a paragraph break.
-        if (literal_ || !profile_ || (c.ch != '\0' && profile_->FragmentCharacter(c.ch) == 0) ||
-            (c.ch == '\n' && !profile_->FragmentBreaks())) {
+        if (literal_ || !profile_ || (byte != '\0' && profile_->FragmentCharacter(byte) == 0) ||
+            (byte == '\n' && !profile_->FragmentBreaks())) {
             Flush();
             SetSelectionStyle(window_, c.style, SCF_SELECTION);
-            Replace(std::string(1, c.ch));
+            Replace(std::string(1, byte));
             breakLiteral_ = true;
             return;
         }
-        if (pending_.size() >= FragmentLimit)
-            Flush();
-        writer_.SetStyle(c.style);
-        if (c.ch == '\n')
+        Stage(c.style);
+        if (byte == '\n')
             writer_.Break();  // what the replace operation makes of it
-        else if (c.ch != '\0')
-            writer_.Text(std::string_view(&c.ch, 1));
-        pending_.push_back(Insertion{c.ch, false, c.style});
-        lastStyle_ = c.style;
-        breakLiteral_ = c.ch == '\n';
+        else if (byte != '\0')
+            writer_.Text(std::string_view(&byte, 1));
+        pending_.push_back(Insertion{byte, false, c.style});
+        breakLiteral_ = byte == '\n';
     }
 
     void Break()
@@ -227,6 +289,15 @@ public:
     }
 
 private:
+    // The next insertion of the fragment is in style.
+    void Stage(const CharStyle& style)
+    {
+        if (pending_.size() >= FragmentLimit)
+            Flush();
+        writer_.SetStyle(style);
+        lastStyle_ = style;
+    }
+
     // Reads back what the last fragment brought in (from start to the
     // caret) and inserts literally what it did not bring in as inserting
     // each character would have.
@@ -243,7 +314,7 @@ private:
         const std::size_t missing = FirstMissing(pending_, units, styles, *profile_);
         LONG from = start;
         for (std::size_t i = 0; i < missing; ++i)
-            from += pending_[i].isBreak || pending_[i].byte != '\0' ? 1 : 0;
+            from += pending_[i].Positions() ? 1 : 0;
         edit_.SelectRange(from, end);
         if (from == end && missing == pending_.size())
             return;
@@ -254,7 +325,10 @@ private:
             // insertion before it.
             if (!insertion.isBreak || i == missing)
                 SetSelectionStyle(window_, insertion.style, SCF_SELECTION);
-            edit_.SetSelectedText(insertion.isBreak ? std::string("\r\n") : std::string(1, insertion.byte));
+            if (insertion.unit != 0)
+                edit_.SetSelectedUnicodeText(std::wstring(1, insertion.unit));
+            else
+                edit_.SetSelectedText(insertion.isBreak ? std::string("\r\n") : std::string(1, insertion.byte));
         }
     }
 
@@ -287,16 +361,39 @@ private:
 
 }  // namespace
 
-void ReadCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette, winlib::TextFileReader& file)
+namespace {
+
+// Lines (bytes from a file, or UTF-16 text) decoded and inserted at the caret.
+template <class Char, class Lines>
+void Read(TCustomRich2Edit& edit, const codedtext::Palette& palette, Lines& lines)
 {
-    CaretInserter inserter(edit);
+    CaretInserter<Char> inserter(edit);
     // Also after a failure: what was read before it is brought in and stays.
     winlib::Finally finish([&] { inserter.Finish(); });
-    std::string line;
-    while (file.ReadLine(line)) {
-        codedtext::DecodeLineTo(palette, line, [&](const codedtext::StyledChar& c) { inserter.Add(c); });
+    std::basic_string<Char> line;
+    while (lines.ReadLine(line)) {
+        codedtext::DecodeLineTo(palette, std::basic_string_view<Char>(line),
+                                [&](const codedtext::BasicStyledChar<Char>& c) { inserter.Add(c); });
         inserter.Break();
     }
+}
+
+}  // namespace
+
+void ReadCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette, winlib::TextFileReader& file)
+{
+    Read<char>(edit, palette, file);
+}
+
+void ReadCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette, std::u16string_view text)
+{
+    bool given = false;
+    winlib::Utf16LineSplitter lines([&] {
+        const std::u16string_view block = given ? std::u16string_view() : text;
+        given = true;
+        return block;
+    });
+    Read<char16_t>(edit, palette, lines);
 }
 
 }  // namespace bulk

@@ -15,6 +15,7 @@
 #include "winlib/RuntimeFiles.h"
 
 #include <string>
+#include <string_view>
 
 namespace bulk {
 
@@ -24,11 +25,17 @@ namespace bulk {
 // positions past the end read as the control limits them. The selection
 // and the view are left as they were.
 std::string WriteCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette, int start, int count);
+// The same for a Unicode document: the positions' UTF-16 units, with codes as
+// UTF-16 units.
+std::u16string WriteUnicodeCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette, int start, int count);
 
 // Inserts the lines of file at the editor's caret, as the reader inserts
 // them one character at a time: each character in the style its codes give,
 // each line ended by a paragraph break. What was read before a failure stays
 // inserted. The insertions leave no undo steps.
 void ReadCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette, winlib::TextFileReader& file);
+// The same for Unicode text: its lines split on its characters, and each
+// character inserted as itself.
+void ReadCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette, std::u16string_view text);
 
 }  // namespace bulk

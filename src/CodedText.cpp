@@ -82,28 +82,44 @@ void CodeWriter::AppendCodes(const CharStyle& style, std::string& out)
 
 void CodeWriter::Reset() { running_ = WriterLineStartStyle(palette_); }
 
-Encoder::Encoder(const Palette& palette) : writer_(palette) {}
+void CodeWriter::AppendCodes(const CharStyle& style, std::u16string& out)
+{
+    std::string codes;
+    AppendCodes(style, codes);
+    out.append(codes.begin(), codes.end());
+}
 
-bool Encoder::Add(const CharStyle& style, std::string_view selectedText)
+template <class Char>
+BasicEncoder<Char>::BasicEncoder(const Palette& palette) : writer_(palette)
+{
+}
+
+template <class Char>
+bool BasicEncoder<Char>::Add(const CharStyle& style, View selectedText)
 {
     // A break's own style is compared too, so its codes end the line it ends.
     writer_.AppendCodes(style, text_);
-    if (selectedText.size() == 1 && selectedText[0] == ParagraphBreak) {
-        text_ += "\r\n";
+    if (selectedText.size() == 1 && selectedText[0] == static_cast<Char>(ParagraphBreak)) {
+        text_ += static_cast<Char>('\r');
+        text_ += static_cast<Char>('\n');
         writer_.Reset();
         return true;
     }
-    if (selectedText.size() == 1 && selectedText[0] == LineFeed)
+    if (selectedText.size() == 1 && selectedText[0] == static_cast<Char>(LineFeed))
         return false;
     text_.append(selectedText.data(), selectedText.size());
     return false;
 }
 
-std::string Encoder::Take()
+template <class Char>
+typename BasicEncoder<Char>::String BasicEncoder<Char>::Take()
 {
-    std::string taken;
+    String taken;
     taken.swap(text_);
     return taken;
 }
+
+template class BasicEncoder<char>;
+template class BasicEncoder<char16_t>;
 
 } // namespace codedtext

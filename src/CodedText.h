@@ -4,11 +4,14 @@
 // main window's loadfile and Savefile feed it what the rich text control holds.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace codedtext {
@@ -71,17 +74,26 @@ constexpr CharStyle WriterLineStartStyle(const Palette& palette)
     return CharStyle{false, false, palette[1], palette[0]};
 }
 
-// One character with its style.
-struct StyledChar {
-    char ch = '\0';
+// One character with its style: a byte of 8-bit text, or a UTF-16 unit of
+// Unicode text.
+template <class Char>
+struct BasicStyledChar {
+    Char ch = 0;
     CharStyle style;
 };
 
-constexpr bool operator==(const StyledChar& a, const StyledChar& b)
+template <class Char>
+constexpr bool operator==(const BasicStyledChar<Char>& a, const BasicStyledChar<Char>& b)
 {
     return a.ch == b.ch && a.style == b.style;
 }
-constexpr bool operator!=(const StyledChar& a, const StyledChar& b) { return !(a == b); }
+template <class Char>
+constexpr bool operator!=(const BasicStyledChar<Char>& a, const BasicStyledChar<Char>& b)
+{
+    return !(a == b);
+}
+
+using StyledChar = BasicStyledChar<char>;
 
 // The two-digit palette code of a colour ("00".."15", lowest index wins), or
 // "-1" when the colour is not in the palette.
@@ -106,28 +118,49 @@ struct DecodedLine {
 // Decodes one line of coded text, its line end already removed.
 DecodedLine DecodeLine(const Palette& palette, std::string_view line);
 
-// Decodes one line as DecodeLine does, but hands each character to each as it
-// is found, so that nothing of a long line is kept; returns the end style.
-template <class Each>
-CharStyle DecodeLineTo(const Palette& palette, std::string_view line, Each&& each)
+// Decodes one line of characters (bytes, or UTF-16 units) as DecodeLine
+// does, handing each character to each as it is found, so that nothing of a
+// long line is kept; returns the end style. The codes, digits and comma are
+// ASCII in either: any other unit is an ordinary character.
+template <class Char, class Each>
+CharStyle DecodeCharsTo(const Palette& palette, std::basic_string_view<Char> line, Each&& each)
 {
     CharStyle running = LineStartStyle;
     for (std::size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (c == BoldCode) {
+        const Char c = line[i];
+        if (c == static_cast<Char>(BoldCode)) {
             running.bold = !running.bold;
-        } else if (c == UnderlineCode) {
+        } else if (c == static_cast<Char>(UnderlineCode)) {
             running.underline = !running.underline;
-        } else if (c == ColorCode) {
+        } else if (c == static_cast<Char>(ColorCode)) {
+            // The field's ASCII; a unit beyond it is neither digit nor comma.
+            char spec[ColorSpecLength];
+            const std::size_t length = (std::min)(ColorSpecLength, line.size() - i - 1);
+            for (std::size_t k = 0; k < length; ++k) {
+                const auto unit = static_cast<std::make_unsigned_t<Char>>(line[i + 1 + k]);
+                spec[k] = unit < 0x80 ? static_cast<char>(unit) : '\x7F';
+            }
             int consumed = 0;
-            getcolors(palette, line.substr(i + 1, ColorSpecLength), running.text, running.back, consumed);
+            getcolors(palette, std::string_view(spec, length), running.text, running.back, consumed);
             // Skipping the digits is the same walk as deleting them from the line.
             i += static_cast<std::size_t>(consumed);
         } else {
-            each(StyledChar{c, running});
+            each(BasicStyledChar<Char>{c, running});
         }
     }
     return running;
+}
+
+template <class Each>
+CharStyle DecodeLineTo(const Palette& palette, std::string_view line, Each&& each)
+{
+    return DecodeCharsTo<char>(palette, line, std::forward<Each>(each));
+}
+
+template <class Each>
+CharStyle DecodeLineTo(const Palette& palette, std::u16string_view line, Each&& each)
+{
+    return DecodeCharsTo<char16_t>(palette, line, std::forward<Each>(each));
 }
 
 // Produces the codes that bring the running style to a character's style:
@@ -139,6 +172,8 @@ public:
 
     // Appends the codes for style to out; style becomes the running style.
     void AppendCodes(const CharStyle& style, std::string& out);
+    // The same codes as UTF-16 units, for Unicode text.
+    void AppendCodes(const CharStyle& style, std::u16string& out);
 
     // Back to the writer's line start style, as after a paragraph break.
     void Reset();
@@ -159,22 +194,34 @@ constexpr char LineFeed = '\n';
 // position's style goes through the code comparison first; then a paragraph
 // break ends the line with CR LF and resets the style, an LF adds nothing and
 // ends no line, and anything else is appended as it is. The text after the last
-// paragraph break stays without a line end.
-class Encoder {
+// paragraph break stays without a line end. Char is char for 8-bit text and
+// char16_t for Unicode text, whose codes are the same ASCII as UTF-16 units.
+template <class Char>
+class BasicEncoder {
 public:
-    explicit Encoder(const Palette& palette);
+    using String = std::basic_string<Char>;
+    using View = std::basic_string_view<Char>;
+
+    explicit BasicEncoder(const Palette& palette);
 
     // style and selected text of one position (empty where the control
     // selected nothing); true when it ended a line.
-    bool Add(const CharStyle& style, std::string_view selectedText);
+    bool Add(const CharStyle& style, View selectedText);
 
     // The coded text produced since the last Take.
-    const std::string& Text() const noexcept { return text_; }
-    std::string Take();
+    const String& Text() const noexcept { return text_; }
+    String Take();
 
 private:
     CodeWriter writer_;
-    std::string text_;
+    String text_;
 };
+
+// Both are built in CodedText.cpp; no other character type is.
+extern template class BasicEncoder<char>;
+extern template class BasicEncoder<char16_t>;
+
+using Encoder = BasicEncoder<char>;
+using UnicodeEncoder = BasicEncoder<char16_t>;
 
 } // namespace codedtext

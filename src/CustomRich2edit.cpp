@@ -887,6 +887,14 @@ std::wstring SelectedUnicodeTextOf(HWND window)
     return ReadUnits(window, static_cast<std::size_t>(std::max<LONG>(range.cpMax - range.cpMin, 0)), GT_SELECTION);
 }
 
+void SetSelectedUnicodeTextOf(HWND window, const std::wstring& text)
+{
+    // An "A" window takes EM_REPLACESEL and WM_CHAR as 8-bit text, even sent
+    // as Unicode; this request alone brings every unit in as it is.
+    SETTEXTEX request{ST_SELECTION, 1200};
+    SendMessageA(window, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&request), reinterpret_cast<LPARAM>(text.c_str()));
+}
+
 namespace {
 
 struct RawTransfer {
@@ -950,6 +958,8 @@ std::string TCustomRich2Edit::StreamOut(WPARAM format) { return StreamOutOf(Hand
 std::wstring TCustomRich2Edit::UnicodeText() { return UnicodeTextOf(Handle()); }
 
 std::wstring TCustomRich2Edit::SelectedUnicodeText() { return SelectedUnicodeTextOf(Handle()); }
+
+void TCustomRich2Edit::SetSelectedUnicodeText(const std::wstring& text) { SetSelectedUnicodeTextOf(Handle(), text); }
 
 void TCustomRich2Edit::SelectRange(int first, int last) { SelectRangeOf(Handle(), first, last); }
 

@@ -198,6 +198,9 @@ std::wstring UnicodeTextOf(HWND window);
 std::string SelectedTextOf(HWND window);
 // The selected text as UTF-16 units, one a position.
 std::wstring SelectedUnicodeTextOf(HWND window);
+// Replaces the selection with UTF-16 units, each as itself, in the caret's
+// format; no undo step is left.
+void SetSelectedUnicodeTextOf(HWND window, const std::wstring& text);
 
 // --------------------------------------------------------------- line list
 
@@ -296,6 +299,7 @@ public:
     std::wstring UnicodeText();
     // The selected text the same way.
     std::wstring SelectedUnicodeText();
+    void SetSelectedUnicodeText(const std::wstring& text);
     // Selects first .. last - 1 at once (the control scrolls the caret into view).
     void SelectRange(int first, int last);
     void ScrollCaret();

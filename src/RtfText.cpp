@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <iterator>
 #include <stdexcept>
+#include <type_traits>
 #include <utility>
 
 namespace rtftext {
@@ -35,7 +36,7 @@ void FragmentWriter::ControlWord(const char* word, int parameter)
 
 void FragmentWriter::SetStyle(const CharStyle& style) { last_ = style; }
 
-void FragmentWriter::Text(std::string_view bytes)
+void FragmentWriter::StateStyle()
 {
     // A style takes effect with the first text after it: the control states
     // nothing for a style that no character or break carries, and neither
@@ -52,27 +53,43 @@ void FragmentWriter::Text(std::string_view bytes)
             ControlWord("highlight", static_cast<int>(ColorIndex(style.back)));
         stated_ = style;
     }
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte >= 0x7F || c == '\\' || c == '{' || c == '}') {
+}
+
+template <class Char>
+void FragmentWriter::Units(std::basic_string_view<Char> text)
+{
+    StateStyle();
+    for (const Char c : text) {
+        const auto unit = static_cast<std::make_unsigned_t<Char>>(c);
+        if (unit >= 0x80 && sizeof(Char) > 1) {
+            // A character beyond ASCII as itself, its number signed as RTF
+            // has it, with one fallback character (\uc1, RTF's default) that
+            // a reader of \u skips.
+            body_ += "\\u" + std::to_string(static_cast<int>(static_cast<std::int16_t>(unit))) + '?';
+            pendingDelimiter_ = false;
+        } else if (unit < 0x20 || unit >= 0x7F || c == '\\' || c == '{' || c == '}') {
             // Hexadecimal needs no delimiter; the control reads it in the
             // fragment's code page, as it reads inserted ANSI text.
             char hex[5];
-            std::snprintf(hex, sizeof hex, "\\'%02x", byte);
+            std::snprintf(hex, sizeof hex, "\\'%02x", static_cast<unsigned>(unit));
             body_ += hex;
             pendingDelimiter_ = false;
         } else {
             if (pendingDelimiter_)
                 body_ += ' ';
             pendingDelimiter_ = false;
-            body_ += c;
+            body_ += static_cast<char>(unit);
         }
     }
 }
 
+void FragmentWriter::Text(std::string_view bytes) { Units(bytes); }
+
+void FragmentWriter::Text(std::u16string_view units) { Units(units); }
+
 void FragmentWriter::Break()
 {
-    Text({});
+    StateStyle();
     ControlWord("par");
 }
 

@@ -34,6 +34,9 @@ public:
     void SetStyle(const CharStyle& style);
     // Bytes of one line; every byte is stated as it is, none is interpreted.
     void Text(std::string_view bytes);
+    // UTF-16 units of one line: ASCII as the bytes above, every other unit
+    // as itself (\uN), whatever the code page.
+    void Text(std::u16string_view units);
     void Break();
 
     bool Empty() const noexcept { return body_.empty(); }
@@ -42,6 +45,9 @@ public:
     std::string Take();
 
 private:
+    void StateStyle();
+    template <class Char>
+    void Units(std::basic_string_view<Char> text);
     unsigned ColorIndex(Color color);
     void ControlWord(const char* word, int parameter = -1);
 

@@ -14,6 +14,9 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <optional>
+#include <string_view>
+#include <utility>
 
 using namespace winlib;
 using codedtext::CharStyle;
@@ -51,24 +54,186 @@ void TForm1::getcolors(const std::string& Spec, TColor& TextColor, TColor& BackC
     codedtext::getcolors(Palette, Spec, TextColor, BackColor, Consumed);
 }
 
-void TForm1::Savefile(const std::string& FileName, int Start, int Count)
+namespace {
+
+std::string ReadAllBytes(const std::string& name)
 {
+    ByteFile file;
+    file.Reset(name);
+    std::string bytes;
+    char block[65536];
+    for (;;) {
+        const std::size_t read = file.Read(block, sizeof block);
+        bytes.append(block, read);
+        if (read < sizeof block)
+            break;
+    }
+    file.Close();
+    return bytes;
+}
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows text is UTF-16");
+
+std::u16string Utf16(std::wstring_view units) { return std::u16string(units.begin(), units.end()); }
+std::wstring Utf16Units(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+
+// The one code page of 8-bit text, a byte a character: the ANSI code page
+// where it is so; where it is not (932, 936, 949, 950, 65001) a lead byte and
+// the byte after it would make one character, so Windows' Western one.
+unsigned EightBitCodePage()
+{
+    CPINFO info{};
+    if (GetCPInfo(CP_ACP, &info) && info.MaxCharSize == 1)
+        return GetACP();
+    return 1252;
+}
+
+// Whether 8-bit text goes into and out of the control as its own 8-bit
+// text, as it always has; otherwise it goes as the characters of its bytes.
+bool ControlTakesEightBit() { return EightBitCodePage() == GetACP(); }
+
+// The characters of 8-bit text, one a byte.
+std::u16string EightBitText(std::string_view bytes)
+{
+    if (bytes.empty())
+        return {};
+    std::wstring units(bytes.size(), L'\0');
+    const int count = MultiByteToWideChar(EightBitCodePage(), 0, bytes.data(), static_cast<int>(bytes.size()),
+                                          units.data(), static_cast<int>(units.size()));
+    units.resize(static_cast<std::size_t>((std::max)(count, 0)));
+    return std::u16string(units.begin(), units.end());
+}
+
+// Whether the 8-bit code page has a byte for every unit: no best-fit byte and
+// no default character stand in for one.
+bool AnsiHolds(std::wstring_view units)
+{
+    if (units.empty())
+        return true;
+    BOOL usedDefault = FALSE;
+    const int converted = WideCharToMultiByte(EightBitCodePage(), WC_NO_BEST_FIT_CHARS, units.data(),
+                                              static_cast<int>(units.size()), nullptr, 0, nullptr, &usedDefault);
+    return converted > 0 && !usedDefault;
+}
+
+// The bytes of text that AnsiHolds has vouched for.
+std::string EightBitBytes(std::u16string_view text)
+{
+    if (text.empty())
+        return {};
+    const auto* units = reinterpret_cast<const wchar_t*>(text.data());
+    const int length = static_cast<int>(text.size());
+    std::string bytes(static_cast<std::size_t>(length) * 2, '\0');
+    const int count = WideCharToMultiByte(EightBitCodePage(), WC_NO_BEST_FIT_CHARS, units, length, bytes.data(),
+                                          static_cast<int>(bytes.size()), nullptr, nullptr);
+    bytes.resize(static_cast<std::size_t>((std::max)(count, 0)));
+    return bytes;
+}
+
+// The bytes of Unicode text in encoding; what that form cannot give back (a
+// leading U+FEFF without the mark) takes the mark, and what no UTF-8 can (a
+// lone surrogate) is UTF-16, so that nothing is lost.
+std::string UnicodeBytes(std::u16string_view text, textenc::Encoding encoding)
+{
+    std::optional<std::string> bytes = textenc::Encode(text, encoding);
+    if (!bytes)
+        bytes = textenc::Encode(text, textenc::Encoding::Utf8Bom);
+    if (!bytes)
+        bytes = textenc::Encode(text, textenc::Encoding::Utf16LeBom);
+    return std::move(bytes).value();
+}
+
+}  // namespace
+
+void TForm1::SetDocumentEncoding(textenc::Encoding encoding)
+{
+    if (encoding == documentEncoding_)
+        return;
+    documentEncoding_ = encoding;
+    DocumentEncodingChanged();
+}
+
+void TForm1::DocumentEncodingChanged()
+{
+    // Nothing else depends on the encoding yet: the writer and the reader
+    // ask for it each time.
+}
+
+bool TForm1::AnsiHolds(int Start, int Count)
+{
+    const std::wstring units = RichEdit1->UnicodeText();
+    const long long length = static_cast<long long>(units.size());
+    const long long first = (std::clamp)(static_cast<long long>(Start), 0LL, length);
+    const long long last = (std::clamp)(static_cast<long long>(Start) + Count, first, length);
+    return ::AnsiHolds(std::wstring_view(units).substr(static_cast<std::size_t>(first),
+                                                       static_cast<std::size_t>(last - first)));
+}
+
+textenc::Encoding TForm1::WriteCodedFile(const std::string& FileName, int Start, int Count,
+                                         textenc::Encoding encoding)
+{
+    // An 8-bit document that has come to hold what no byte of its code page
+    // stands for is written as UTF-8, never with a stand-in byte.
+    if (!textenc::IsUnicode(encoding) && !AnsiHolds(Start, Count))
+        encoding = textenc::Encoding::Utf8;
     // Everything is read before the file is rewritten: when reading fails,
     // the file is still what it was.
-    const std::string coded = bulk::WriteCoded(*RichEdit1, Palette, Start, Count);
+    std::string coded;
+    if (textenc::IsUnicode(encoding)) {
+        coded = UnicodeBytes(bulk::WriteUnicodeCoded(*RichEdit1, Palette, Start, Count), encoding);
+        encoding = textenc::Detect(coded);
+    } else if (!ControlTakesEightBit()) {
+        coded = EightBitBytes(bulk::WriteUnicodeCoded(*RichEdit1, Palette, Start, Count));
+    } else {
+        coded = bulk::WriteCoded(*RichEdit1, Palette, Start, Count);
+    }
     TextFileWriter file;
     file.Rewrite(FileName);
     if (!coded.empty())
         file.Write(coded);
     file.Close();
+    return encoding;
+}
+
+int TForm1::WholeLength()
+{
+    // The length of the control's 8-bit text, as the writer has always been
+    // given; in UTF-16 units for a Unicode document, and for 8-bit text that
+    // goes as characters, which the control's 8-bit text would count in
+    // stand-in or paired bytes.
+    if (!textenc::IsUnicode(documentEncoding_) && ControlTakesEightBit())
+        return static_cast<int>(RichEdit1->WholeText().size());
+    GETTEXTLENGTHEX measure{GTL_USECRLF | GTL_NUMCHARS | GTL_PRECISE, 1200};
+    return static_cast<int>((std::max)(
+        SendMessageA(RichEdit1->WindowHandle(), EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&measure), 0),
+        LRESULT{0}));
+}
+
+void TForm1::Savefile(const std::string& FileName, int Start, int Count)
+{
+    WriteCodedFile(FileName, Start, Count, documentEncoding_);
 }
 
 void TForm1::loadfile(const std::string& FileName)
 {
-    TextFileReader file;
-    file.Reset(FileName);
-    bulk::ReadCoded(*RichEdit1, Palette, file);
-    file.Close();
+    const bool empty = SendMessageA(RichEdit1->WindowHandle(), WM_GETTEXTLENGTH, 0, 0) <= 0;
+    const std::string bytes = ReadAllBytes(FileName);
+    const textenc::Encoding found = textenc::Detect(bytes);
+    if (textenc::IsUnicode(found)) {
+        // Detect has found the bytes to be in this form: they decode.
+        bulk::ReadCoded(*RichEdit1, Palette, textenc::Decode(bytes, found).value());
+    } else if (!ControlTakesEightBit()) {
+        // Each byte its own character, where the control would join some.
+        bulk::ReadCoded(*RichEdit1, Palette, EightBitText(bytes));
+    } else {
+        // 8-bit text: today's reader, byte for byte.
+        TextFileReader file;
+        file.Reset(FileName);
+        bulk::ReadCoded(*RichEdit1, Palette, file);
+        file.Close();
+    }
+    if (empty)
+        SetDocumentEncoding(found);
 }
 
 // ------------------------------------------------------- window as a whole
@@ -169,6 +334,7 @@ void TForm1::Button1Click(TComponent*)
 void TForm1::New1Click(TComponent*)
 {
     RichEdit1->ClearText();
+    SetDocumentEncoding(textenc::Encoding::Ansi);
     RichEdit1->SetColor(Shape18->Brush().Color());
     ListBox1->Font().SetColor(Shape17->Brush().Color());
     Label1->Font().SetColor(Shape17->Brush().Color());
@@ -195,8 +361,7 @@ void TForm1::Save1Click(TComponent*)
 {
     if (!SaveDialog1->Execute())
         return;
-    const int length = static_cast<int>(RichEdit1->WholeText().size());
-    Savefile(SaveDialog1->FileName, 0, length);
+    Savefile(SaveDialog1->FileName, 0, WholeLength());
 }
 
 // ------------------------------------------------------------- clipboard
@@ -245,7 +410,11 @@ bool TForm1::CopySelection()
     const int start = RichEdit1->SelectionStart();
     const NamedMutexLock lock(TransferLockNames, TransferLockTimeoutMs);
     const std::string transfer = TransferFileName();
-    Savefile(transfer, start, length);
+    // Other programs take the transfer's bytes as CF_TEXT: a Unicode
+    // document goes as UTF-8.
+    const textenc::Encoding written = WriteCodedFile(
+        transfer, start, length,
+        textenc::IsUnicode(documentEncoding_) ? textenc::Encoding::Utf8 : textenc::Encoding::Ansi);
 
     ByteFile file;
     try {
@@ -264,7 +433,19 @@ bool TForm1::CopySelection()
     }
     // The text ends at a zero byte, as CF_TEXT does.
     text.resize((std::min)(text.find('\0'), text.size()));
-    TClipboard(Handle()).SetText(text);
+    // The same characters as CF_UNICODETEXT, read as they were written:
+    // otherwise the system would convert the bytes with the keyboard's
+    // language.
+    std::optional<std::wstring> unicode;
+    if (!textenc::IsUnicode(written)) {
+        unicode = Utf16Units(EightBitText(text));
+    } else if (const std::optional<std::u16string> units = textenc::Decode(text, written)) {
+        unicode.emplace(units->begin(), units->end());
+    }
+    if (unicode)
+        TClipboard(Handle()).SetText(text, *unicode);
+    else
+        TClipboard(Handle()).SetText(text);
     file.Close();
     return true;
 }
@@ -282,9 +463,19 @@ void TForm1::Cut1Click(TComponent*)
 void TForm1::Paste1Click(TComponent*)
 {
     const TClipboard clipboard(Handle());
-    if (!clipboard.HasFormat(CF_TEXT))
-        return;
-    const std::string text = clipboard.Text();
+    // The characters themselves where the bytes would stand in for some;
+    // otherwise the bytes, as they have always been taken.
+    std::string text;
+    if (clipboard.HasFormat(CF_UNICODETEXT)) {
+        const std::wstring unicode = clipboard.UnicodeText();
+        if (!::AnsiHolds(unicode))
+            text = UnicodeBytes(Utf16(unicode), textenc::Encoding::Utf8);
+    }
+    if (text.empty()) {
+        if (!clipboard.HasFormat(CF_TEXT))
+            return;
+        text = clipboard.Text();
+    }
     if (text.empty())
         return;
     const NamedMutexLock lock(TransferLockNames, TransferLockTimeoutMs);
@@ -302,7 +493,9 @@ void TForm1::Edit1Click(TComponent*)
 {
     Undo1->SetEnabled(RichEdit1->CanUndo());
     Cut1->SetEnabled(RichEdit1->Enabled());
-    Paste1->SetEnabled(TClipboard(Handle()).HasFormat(CF_TEXT) && RichEdit1->Enabled());
+    const TClipboard clipboard(Handle());
+    Paste1->SetEnabled((clipboard.HasFormat(CF_TEXT) || clipboard.HasFormat(CF_UNICODETEXT)) &&
+                       RichEdit1->Enabled());
     Copy1->SetEnabled(RichEdit1->Enabled());
 }
 

@@ -5,6 +5,7 @@
 
 #include "CodedText.h"
 #include "CustomRich2edit.h"
+#include "TextEncoding.h"
 #include "winlib/Buttons.h"
 #include "winlib/Dialogs.h"
 #include "winlib/ExtControls.h"
@@ -78,8 +79,15 @@ public:
     void SetSelStyle(const codedtext::CharStyle& style, WPARAM target);
     codedtext::CharStyle CurrentStyle() const;
     void ApplyCurrentStyle(WPARAM target);
+    // Writes the positions in the document's encoding.
     void Savefile(const std::string& FileName, int Start, int Count);
+    // Inserts the file's lines at the caret, read in the encoding its bytes
+    // are in; into an empty document (File, Load) the document takes it.
     void loadfile(const std::string& FileName);
+    // How many positions File, Save writes: the whole document.
+    int WholeLength();
+    // How File, Save writes the document; File, New makes it 8-bit.
+    textenc::Encoding DocumentEncoding() const noexcept { return documentEncoding_; }
     void getcolors(const std::string& Spec, winlib::TColor& TextColor, winlib::TColor& BackColor,
                    int& Consumed) const;
 
@@ -109,6 +117,18 @@ public:
     void Help1Click(winlib::TComponent* Sender);
 
 private:
+    void SetDocumentEncoding(textenc::Encoding encoding);
+    // Called when the document's encoding has changed: where what depends on
+    // it (the editor's font, the character list) follows.
+    void DocumentEncodingChanged();
+    // The coded text of the positions in encoding, as Savefile writes it;
+    // returns the encoding written.
+    textenc::Encoding WriteCodedFile(const std::string& FileName, int Start, int Count, textenc::Encoding encoding);
+    // Whether the ANSI code page holds every character of the positions.
+    bool AnsiHolds(int Start, int Count);
+
+    textenc::Encoding documentEncoding_ = textenc::Encoding::Ansi;
+
     // Copy's work; false when the text did not reach the clipboard.
     bool CopySelection();
     void FillCharacterList(bool filtered);

@@ -47,41 +47,73 @@ private:
 
 bool TClipboard::HasFormat(UINT format) const { return IsClipboardFormatAvailable(format) != FALSE; }
 
-std::string TClipboard::Text() const
+namespace {
+
+// The text of a clipboard block up to its zero, in units of Char.
+template <class Char>
+std::basic_string<Char> BlockText(HWND owner, UINT format)
 {
-    OpenedClipboard open(owner_);
-    HANDLE data = GetClipboardData(CF_TEXT);
+    OpenedClipboard open(owner);
+    HANDLE data = GetClipboardData(format);
     if (data == nullptr)
         return {};
-    const char* text = static_cast<const char*>(GlobalLock(data));
+    const Char* text = static_cast<const Char*>(GlobalLock(data));
     if (text == nullptr)
         return {};
-    // The block may be larger than the text; the text ends at its zero byte.
-    const std::size_t limit = GlobalSize(data);
-    const std::size_t length = strnlen(text, limit);
-    std::string result(text, length);
+    // The block may be larger than the text; the text ends at its zero.
+    const std::size_t limit = GlobalSize(data) / sizeof(Char);
+    std::size_t length = 0;
+    while (length < limit && text[length] != Char{})
+        ++length;
+    std::basic_string<Char> result(text, length);
     GlobalUnlock(data);
     return result;
 }
 
-void TClipboard::SetText(std::string_view text) const
+// A block holding the text and its zero; freed unless the clipboard takes it.
+template <class Char>
+GlobalMemory Block(std::basic_string_view<Char> text)
 {
-    // Freed here unless the clipboard takes it.
-    GlobalMemory block(GlobalAlloc(GMEM_MOVEABLE, text.size() + 1));
+    GlobalMemory block(GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(Char)));
     if (!block)
         throw EOutOfResources("Out of memory for the clipboard");
-    char* memory = static_cast<char*>(GlobalLock(block.Get()));
+    Char* memory = static_cast<Char*>(GlobalLock(block.Get()));
     if (memory == nullptr)
         throw EWin32Error::FromLastError();
-    std::memcpy(memory, text.data(), text.size());
-    memory[text.size()] = '\0';
+    std::memcpy(memory, text.data(), text.size() * sizeof(Char));
+    memory[text.size()] = Char{};
     GlobalUnlock(block.Get());
+    return block;
+}
 
-    OpenedClipboard open(owner_);
-    Win32Check(EmptyClipboard() != FALSE);
-    if (SetClipboardData(CF_TEXT, block.Get()) == nullptr)
+void Put(UINT format, GlobalMemory& block)
+{
+    if (SetClipboardData(format, block.Get()) == nullptr)
         throw EWin32Error::FromLastError();
     block.Release();
+}
+
+}  // namespace
+
+std::string TClipboard::Text() const { return BlockText<char>(owner_, CF_TEXT); }
+
+std::wstring TClipboard::UnicodeText() const { return BlockText<wchar_t>(owner_, CF_UNICODETEXT); }
+
+void TClipboard::SetText(std::string_view text) const
+{
+    GlobalMemory block = Block(text);
+    OpenedClipboard open(owner_);
+    Win32Check(EmptyClipboard() != FALSE);
+    Put(CF_TEXT, block);
+}
+
+void TClipboard::SetText(std::string_view text, std::wstring_view unicode) const
+{
+    GlobalMemory bytes = Block(text), units = Block(unicode);
+    OpenedClipboard open(owner_);
+    Win32Check(EmptyClipboard() != FALSE);
+    Put(CF_TEXT, bytes);
+    Put(CF_UNICODETEXT, units);
 }
 
 }  // namespace winlib

@@ -20,6 +20,7 @@
 #include <atomic>
 #include <array>
 #include <cstring>
+#include <cwchar>
 #include <fstream>
 #include <functional>
 #include <stdexcept>
@@ -67,6 +68,33 @@ void PutText(const std::string& text)
     memory[text.size()] = '\0';
     GlobalUnlock(block);
     ASSERT_NE(SetClipboardData(CF_TEXT, block), nullptr);
+}
+
+// What a Unicode program puts: CF_UNICODETEXT alone (the system makes
+// CF_TEXT of it with best-fit bytes).
+void PutUnicodeText(const std::wstring& text)
+{
+    OpenClipboardScope open;
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    ASSERT_NE(block, nullptr);
+    auto* memory = static_cast<wchar_t*>(GlobalLock(block));
+    std::copy(text.begin(), text.end(), memory);
+    memory[text.size()] = L'\0';
+    GlobalUnlock(block);
+    ASSERT_NE(SetClipboardData(CF_UNICODETEXT, block), nullptr);
+}
+
+std::wstring ClipboardUnicodeText()
+{
+    OpenClipboardScope open;
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    if (data == nullptr)
+        throw std::runtime_error("no Unicode text on the clipboard");
+    const auto* text = static_cast<const wchar_t*>(GlobalLock(data));
+    std::wstring result(text, wcsnlen(text, GlobalSize(data) / sizeof(wchar_t)));
+    GlobalUnlock(data);
+    return result;
 }
 
 void PutBitmapOnly()
@@ -238,6 +266,28 @@ TEST_F(ClipboardTest, CopyGivesTheCodedTextOfTheSelection)
     EXPECT_EQ(Start(), 6);
     EXPECT_EQ(Length(), 5);
     EXPECT_EQ(Document(), "hello world") << "Copy changes no text";
+}
+
+TEST_F(ClipboardTest, UnicodeTextTravelsAsItsCharactersBothWays)
+{
+    // Pasted from a Unicode program: the blocks themselves, never their
+    // best-fit bytes, and saved as UTF-8.
+    PutUnicodeText(L"\x03" L"04,00\u2588\u2580\x03" L"01,00a");
+    form->Paste1Click(nullptr);
+    EXPECT_TRUE(form->RichEdit1->UnicodeText() == L"\u2588\u2580a\r");
+    EXPECT_EQ(ReadBytes(TransferFile), "\x03" "04,00\xE2\x96\x88\xE2\x96\x80\x03" "01,00a");
+    const std::string saved = automation::ProgramDirectory() + "\\unicode-paste.txt";
+    form->Savefile(saved, 0, 3);
+    EXPECT_EQ(ReadBytes(saved), "\x03" "04,00\xE2\x96\x88\xE2\x96\x80\x03" "01,00a");
+    DeleteFileA(saved.c_str());
+
+    // Copied from the Unicode document that the paste began: the characters,
+    // and the transfer's UTF-8 as its bytes.
+    Select(0, 2);
+    form->Copy1Click(nullptr);
+    EXPECT_TRUE(ClipboardUnicodeText() == L"\x03" L"04,00\u2588\u2580");
+    EXPECT_EQ(ClipboardText(), "\x03" "04,00\xE2\x96\x88\xE2\x96\x80");
+    EXPECT_EQ(ReadBytes(TransferFile), ClipboardText());
 }
 
 // ------------------------------------------------------------------- Cut

@@ -20,6 +20,10 @@ constexpr DWORD kDefaultTimeoutMs = 5000;
 constexpr DWORD kDialogTimeoutMs = 60000;
 constexpr DWORD kPollIntervalMs = 20;
 
+// Set in the environment of the suites that run on purpose under a
+// multi-byte ANSI code page, which the test programs otherwise refuse.
+constexpr const char* kMultiByteCodePageFlag = "VEXIL_MULTIBYTE_CODE_PAGE";
+
 // The class name of dialog boxes, message boxes and common dialogs included.
 constexpr const char* kDialogClass = "#32770";
 

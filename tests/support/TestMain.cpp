@@ -4,10 +4,12 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include <gtest/gtest.h>
 
+#include "support/Automation.h"
 #include "support/DialogHost.h"
 
 namespace {
@@ -29,10 +31,11 @@ void EndChildrenWithThisProcess() {
     // The handle stays open until the process ends; its closing ends the children.
 }
 
-// The byte-exact tests take every byte as one character.
+// The byte-exact tests take every byte as one character; the suites run on
+// purpose under a multi-byte one say so.
 bool SingleByteCodePage() {
     CPINFO info{};
-    if (GetCPInfo(CP_ACP, &info) && info.MaxCharSize == 1) {
+    if ((GetCPInfo(CP_ACP, &info) && info.MaxCharSize == 1) || std::getenv(automation::kMultiByteCodePageFlag) != nullptr) {
         return true;
     }
     std::fprintf(stderr,
