@@ -8,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ios>
-
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -138,12 +136,6 @@ TEST_F(RichEditTest, SelectedTextReplacesTheSelectionAndLeavesTheCaretAfterIt)
     edit->SetSelectedText("\r");
     edit->SetSelectedText("x");
     EXPECT_EQ(edit->WholeText(), "there\r\nx");
-}
-
-TEST_F(RichEditTest, TheControlNeverSwitchesFontsByItself)
-{
-    const LRESULT options = SendMessageA(edit->Handle(), EM_GETLANGOPTIONS, 0, 0);
-    EXPECT_EQ(options & (IMF_AUTOFONT | IMF_DUALFONT), 0) << std::hex << options;
 }
 
 TEST_F(RichEditTest, WholeTextHasCRLFForEveryParagraphBreak)
