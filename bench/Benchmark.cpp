@@ -1,5 +1,6 @@
 // Times File, Load, File, Save, Edit, Copy and Edit, Paste of dense IRC art
-// in the real main window, beside the rich edit control's own RTF stream-in
+// (8-bit; UTF-8 drawn with blocks; 8-bit with its second half in another
+// font) in the real main window, beside the rich edit control's own RTF stream-in
 // and stream-out of the same content, which bound what any editor over the
 // control can do. Prints each time and each ratio to that bound, and what the
 // checks of the bulk paths cost: each operation again with the checks off,
@@ -99,6 +100,7 @@ struct Times {
 };
 
 struct Figures {
+    std::string label;
     std::size_t bytes = 0;
     Times checked, unchecked;
     double streamIn = 0, streamOut = 0, clipboard = 0;
@@ -126,24 +128,58 @@ int main(int argc, char** argv)
         form->New1Click(nullptr);
         form->loadfile(input);
     };
-    const auto wholeLength = [&] { return static_cast<int>(edit.WholeText().size()); };
+
+    // The second half of the document in another font, as text pasted or
+    // dropped from elsewhere often is on Windows.
+    const auto secondHalfInAnotherFont = [&] {
+        const int length = form->WholeLength();
+        edit.SelectRange(length / 2, length);
+        CHARFORMAT2A font{};
+        font.cbSize = sizeof font;
+        font.dwMask = CFM_FACE | CFM_SIZE;
+        font.yHeight = 200;
+        lstrcpynA(font.szFaceName, "Arial", LF_FACESIZE);
+        SendMessageA(edit.WindowHandle(), EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&font));
+        edit.SelectRange(0, 0);
+    };
+    struct Document {
+        std::string label;
+        std::string text;
+        std::function<void()> dress;  // after loading, before saving
+    };
+    const std::vector<Document> documents = {
+        {"8-bit", artdocument::DenseArt(4096, 1), {}},
+        {"8-bit", artdocument::DenseArt(32768, 1), {}},
+        {"8-bit", artdocument::DenseArt(262144, 1), {}},
+        {"UTF-8", artdocument::DenseUnicodeArt(32768, 1), {}},
+        {"UTF-8", artdocument::DenseUnicodeArt(262144, 1), {}},
+        {"2 fonts", artdocument::DenseArt(32768, 1), secondHalfInAnotherFont},
+    };
 
     std::vector<Figures> all;
-    for (const std::size_t size : {std::size_t{4096}, std::size_t{32768}, std::size_t{262144}}) {
-        const std::string art = artdocument::DenseArt(size, 1);
+    for (const Document& document : documents) {
+        const std::string& art = document.text;
         std::ofstream(input, std::ios::binary).write(art.data(), static_cast<std::streamsize>(art.size()));
         Figures f;
+        f.label = document.label;
         f.bytes = art.size();
+        const auto dressed = [&] {
+            if (document.dress)
+                document.dress();
+        };
 
         const auto measure = [&](double Times::*field, const std::function<void()>& prepare,
                                  const std::function<void()>& work) {
             std::tie(f.checked.*field, f.unchecked.*field) = WithAndWithoutChecks(rounds, prepare, work);
         };
-        // The font's profile is found before anything is timed.
-        fresh();
-        (void)bulk::ProfileForSelection(edit.WindowHandle());
+        // Every font's profile is found before anything is timed: a load
+        // and a save that are not.
+        loaded();
+        dressed();
+        form->Savefile(output, 0, form->WholeLength());
         measure(&Times::load, fresh, [&] { form->loadfile(input); });
-        measure(&Times::save, [] {}, [&] { form->Savefile(output, 0, wholeLength()); });
+        dressed();
+        measure(&Times::save, [] {}, [&] { form->Savefile(output, 0, form->WholeLength()); });
         measure(
             &Times::copy,
             [&] {
@@ -157,31 +193,37 @@ int main(int argc, char** argv)
         f.clipboard = Median(rounds, [] {}, [&] { TClipboard(form->Handle()).SetText(copied); });
 
         loaded();
+        dressed();
         const std::string rtf = edit.StreamOut(SF_RTF);
         f.streamOut = Median(rounds, [] {}, [&] { (void)edit.StreamOut(SF_RTF); });
         f.streamIn = Median(rounds, fresh, [&] { edit.StreamIn(SF_RTF, rtf); });
         all.push_back(f);
     }
     // Finding a font's profile: once a run for each font the editor meets.
-    const double probe = Median(rounds, [] { bulk::testing::ForgetProfiles(); },
-                                [&] { (void)bulk::ProfileForSelection(edit.WindowHandle()); });
+    const auto probeFor = [&](bulk::TextKind kind) {
+        return Median(rounds, [] { bulk::testing::ForgetProfiles(); },
+                      [&] { (void)bulk::ProfileForSelection(edit.WindowHandle(), kind); });
+    };
+    const double probe = probeFor(bulk::TextKind::EightBit), unicodeProbe = probeFor(bulk::TextKind::Unicode);
     DeleteFileA(input.c_str());
     DeleteFileA(output.c_str());
 
-    std::printf("%-9s %8s %8s %8s %8s   %8s %8s %8s   %6s %6s %6s %6s\n", "bytes", "load", "paste", "save",
+    std::printf("%-8s %-9s %8s %8s %8s %8s   %8s %8s %8s   %6s %6s %6s %6s\n", "text", "bytes", "load", "paste", "save",
                 "copy", "rtf in", "rtf out", "clipbd", "load/", "paste/", "save/", "copy/");
-    std::printf("%-9s %8s %8s %8s %8s   %8s %8s %8s   %6s %6s %6s %6s\n", "", "ms", "ms", "ms", "ms", "ms", "ms",
+    std::printf("%-8s %-9s %8s %8s %8s %8s   %8s %8s %8s   %6s %6s %6s %6s\n", "", "", "ms", "ms", "ms", "ms", "ms", "ms",
                 "ms", "in", "in", "out", "out");
     for (const Figures& f : all) {
         const Times& t = f.checked;
-        std::printf("%-9zu %8.1f %8.1f %8.1f %8.1f   %8.1f %8.1f %8.1f   %6.2f %6.2f %6.2f %6.2f\n", f.bytes,
+        std::printf("%-8s %-9zu %8.1f %8.1f %8.1f %8.1f   %8.1f %8.1f %8.1f   %6.2f %6.2f %6.2f %6.2f\n",
+                    f.label.c_str(), f.bytes,
                     t.load * 1e3, t.paste * 1e3, t.save * 1e3, t.copy * 1e3, f.streamIn * 1e3, f.streamOut * 1e3,
                     f.clipboard * 1e3, t.load / f.streamIn, t.paste / f.streamIn, t.save / f.streamOut,
                     t.copy / f.streamOut);
     }
-    // Growth from the smallest to the largest document, operation by operation.
-    const Figures& small = all.front();
-    const Figures& large = all.back();
+    // Growth from the smallest to the largest 8-bit document, operation by
+    // operation.
+    const Figures& small = all[0];
+    const Figures& large = all[2];
     std::printf("\ngrowth %zu -> %zu bytes: load %.1fx paste %.1fx save %.1fx copy %.1fx | rtf in %.1fx rtf out %.1fx\n",
                 small.bytes, large.bytes, large.checked.load / small.checked.load,
                 large.checked.paste / small.checked.paste, large.checked.save / small.checked.save,
@@ -189,14 +231,16 @@ int main(int argc, char** argv)
                 large.streamOut / small.streamOut);
 
     std::printf("\nthe checks: the same with the checks off, and what the checks add (ms)\n");
-    std::printf("%-9s %8s %8s %8s %8s   %8s %8s %8s %8s\n", "bytes", "load", "paste", "save", "copy", "+load",
+    std::printf("%-8s %-9s %8s %8s %8s %8s   %8s %8s %8s %8s\n", "text", "bytes", "load", "paste", "save", "copy", "+load",
                 "+paste", "+save", "+copy");
     for (const Figures& f : all) {
         const Times &on = f.checked, &off = f.unchecked;
-        std::printf("%-9zu %8.1f %8.1f %8.1f %8.1f   %+8.1f %+8.1f %+8.1f %+8.1f\n", f.bytes, off.load * 1e3,
+        std::printf("%-8s %-9zu %8.1f %8.1f %8.1f %8.1f   %+8.1f %+8.1f %+8.1f %+8.1f\n", f.label.c_str(), f.bytes, off.load * 1e3,
                     off.paste * 1e3, off.save * 1e3, off.copy * 1e3, (on.load - off.load) * 1e3,
                     (on.paste - off.paste) * 1e3, (on.save - off.save) * 1e3, (on.copy - off.copy) * 1e3);
     }
-    std::printf("probe for a font's profile, once a run for each font: %.1f ms\n", probe * 1e3);
+    std::printf("probe for a font's profile, once a run for each font: %.1f ms; with its Unicode part, once "
+                "more when a Unicode document first appears: %.1f ms\n",
+                probe * 1e3, unicodeProbe * 1e3);
     return 0;
 }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <functional>
 #include <stdexcept>
 #include <utility>
 
@@ -20,6 +21,11 @@ static_assert(sizeof(CHARFORMAT2A) == 84, "CHARFORMAT2A as the rich edit control
 // What makes text look different to the control beyond the style: a probe
 // in the same font stands for it.
 constexpr DWORD FontMask = CFM_FACE | CFM_CHARSET | CFM_SIZE | CFM_ITALIC | CFM_STRIKEOUT;
+
+// RTF whose text is UTF-8: the form in which Wine's control states
+// characters beyond the ANSI code page as themselves (in plain RTF it writes
+// best-fit bytes for them, U+2588 and U+2591 both as \'a6).
+constexpr WPARAM Utf8Rtf = SF_RTF | SF_USECODEPAGE | (static_cast<WPARAM>(CP_UTF8) << 16);
 
 // Bytes that never reach the reader's fragments: a line ends at CR, the
 // data at its end mark.
@@ -42,21 +48,24 @@ struct FontKey {
     BYTE charset;
     LONG height;
     DWORD effects;
+    TextKind kind;
 
     bool operator==(const FontKey& other) const
     {
-        return face == other.face && charset == other.charset && height == other.height && effects == other.effects;
+        return face == other.face && charset == other.charset && height == other.height &&
+               effects == other.effects && kind == other.kind;
     }
 };
 
-FontKey KeyOf(const CHARFORMAT2A& format)
+FontKey KeyOf(const CHARFORMAT2A& format, TextKind kind)
 {
     return FontKey{format.szFaceName, format.bCharSet, format.yHeight,
-                   format.dwEffects & (CFE_ITALIC | CFE_STRIKEOUT)};
+                   format.dwEffects & (CFE_ITALIC | CFE_STRIKEOUT), kind};
 }
 
-// A handful of fonts at most are ever used in one run.
-constexpr std::size_t MaxProfiles = 8;
+// A handful of fonts at most are ever used in one run, each for 8-bit and
+// for Unicode text.
+constexpr std::size_t MaxProfiles = 16;
 
 std::vector<std::pair<FontKey, std::shared_ptr<const Profile>>>& Profiles()
 {
@@ -166,9 +175,40 @@ std::vector<Insertion> LiteralPart()
     return items;
 }
 
+// Characters beyond the ANSI code page that Unicode documents hold, as the
+// literal reader inserts them: the characters of Windows' Western code page
+// (8-bit text where the ANSI code page is not single-byte), Greek and
+// Cyrillic letters, box drawing, block elements, geometric shapes and
+// braille, in which art is drawn.
+std::vector<Insertion> UnicodePart()
+{
+    std::vector<wchar_t> units;
+    for (unsigned byte = 0x80; byte < 0x100; ++byte) {
+        const char c = static_cast<char>(byte);
+        wchar_t unit = 0;
+        if (MultiByteToWideChar(1252, MB_ERR_INVALID_CHARS, &c, 1, &unit, 1) == 1)
+            units.push_back(unit);
+    }
+    const std::pair<wchar_t, wchar_t> ranges[] = {{0x0391, 0x03C9}, {0x0410, 0x044F}, {0x2500, 0x25FF}, {0x2800, 0x28FF}};
+    for (const auto& [from, to] : ranges)
+        for (wchar_t unit = from; unit <= to; ++unit)
+            units.push_back(unit);
+    std::vector<Insertion> items;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        items.push_back(Insertion{'\0', false, UnitStyle(units[i], 2), units[i]});
+        if (i % 16 == 15)
+            items.push_back(Insertion{'\0', true, UnitStyle(units[i] + 1u, 3)});
+    }
+    return items;
+}
+
 void InsertLiterally(HWND window, const Insertion& item)
 {
     SetSelectionStyle(window, item.style, SCF_SELECTION);
+    if (item.unit != 0) {
+        SetSelectedUnicodeTextOf(window, std::wstring(1, item.unit));
+        return;
+    }
     const char text[3] = {item.isBreak ? '\r' : item.byte, item.isBreak ? '\n' : '\0', '\0'};
     SendMessageA(window, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(text));
 }
@@ -187,33 +227,37 @@ std::string FragmentOf(const std::vector<Insertion>& items)
 }
 
 // What the control holds at each position, and what it reads each position
-// of the literal part (from first on) as.
+// of the literal part of the bytes (from literalStart on) as.
 struct ProbeContent {
     std::wstring units;
     std::vector<rtftext::Held> held;
+    std::size_t literalStart = 0;
     std::vector<std::string> literalText;
 };
 
-ProbeContent Read(HWND window, std::size_t first)
+ProbeContent Read(HWND window, std::size_t literalStart, std::size_t literalEnd)
 {
     ProbeContent content;
     content.units = UnicodeTextOf(window);
+    content.literalStart = literalStart;
     for (std::size_t p = 0; p < content.units.size(); ++p) {
         SelectRangeOf(window, static_cast<LONG>(p), static_cast<LONG>(p + 1));
         content.held.push_back(rtftext::Held{content.units[p], SelectionStyle(window)});
-        if (p >= first)
+        if (p >= literalStart && p < literalEnd)
             content.literalText.push_back(SelectedTextOf(window));
     }
     return content;
 }
 
-// What the control's RTF of the probe from position first on says faithfully.
-rtftext::Faithful ExamineRtf(HWND window, const ProbeContent& content, std::size_t first, std::size_t strict)
+// What the control's RTF of the probe from position first on, read in form,
+// says faithfully.
+rtftext::Faithful ExamineRtf(HWND window, const ProbeContent& content, std::size_t first, std::size_t strict,
+                             WPARAM form)
 {
     SelectRangeOf(window, static_cast<LONG>(first), -1);
     std::vector<rtftext::Said> said;
     try {
-        said = rtftext::Claims(SelectionRuns(window));
+        said = rtftext::Claims(SelectionRuns(window, form));
     } catch (const rtftext::EMalformedRtf&) {
         return rtftext::Faithful();  // RTF that cannot be read says nothing
     } catch (const winlib::EOutOfResources&) {
@@ -252,17 +296,17 @@ void SetSelectionStyle(HWND window, const CharStyle& style, WPARAM target)
     SendMessageA(window, EM_SETCHARFORMAT, target, reinterpret_cast<LPARAM>(&format));
 }
 
-std::string SelectionRtf(HWND window)
+std::string SelectionRtf(HWND window, WPARAM form)
 {
-    std::string rtf = StreamOutOf(window, SF_RTF | SFF_SELECTION);
+    std::string rtf = StreamOutOf(window, form | SFF_SELECTION);
     if (Alteration())
         Alteration()(testing::Way::Out, rtf);
     return rtf;
 }
 
-std::vector<rtftext::RtfRun> SelectionRuns(HWND window)
+std::vector<rtftext::RtfRun> SelectionRuns(HWND window, WPARAM form)
 {
-    return rtftext::ReadRuns(SelectionRtf(window), winlib::DecodeCodePage);
+    return rtftext::ReadRuns(SelectionRtf(window, form), winlib::DecodeCodePage);
 }
 
 void StreamFragment(HWND window, std::string rtf)
@@ -274,11 +318,12 @@ void StreamFragment(HWND window, std::string rtf)
 
 // ---------------------------------------------------------------- profiles
 
-std::shared_ptr<const Profile> Profile::Unchecked()
+std::shared_ptr<const Profile> Profile::Unchecked(TextKind kind)
 {
-    static const std::shared_ptr<const Profile> unchecked = [] {
+    const auto make = [](WPARAM rtfForm) {
         auto profile = std::make_shared<Profile>();
         profile->rtf_ = rtftext::Faithful::Everything();
+        profile->rtfForm_ = rtfForm;
         profile->checked_ = false;
         profile->fragmentBreaks_ = true;
         // The text as the ANSI code page has it.
@@ -296,9 +341,10 @@ std::shared_ptr<const Profile> Profile::Unchecked()
                 profile->highText_.emplace_back(unit, std::string(bytes, static_cast<std::size_t>(count)));
         }
         std::sort(profile->highText_.begin(), profile->highText_.end());
-        return profile;
-    }();
-    return unchecked;
+        return std::shared_ptr<const Profile>(std::move(profile));
+    };
+    static const std::shared_ptr<const Profile> eightBit = make(SF_RTF), unicode = make(Utf8Rtf);
+    return kind == TextKind::Unicode ? unicode : eightBit;
 }
 
 std::optional<std::string_view> Profile::SelectedText(wchar_t unit) const
@@ -321,9 +367,10 @@ namespace {
 
 // The probe made anew in the window: the fragment part as the reader would
 // bring it in (or, literally, as the literal reader would), then every byte
-// inserted literally.
+// inserted literally, then the Unicode part.
 ProbeContent BuildProbe(HWND window, const CHARFORMAT2A& format, const std::vector<Insertion>& fragmentPart,
-                        const std::vector<Insertion>& literalPart, bool literally)
+                        const std::vector<Insertion>& literalPart, const std::vector<Insertion>& unicodePart,
+                        bool literally)
 {
     SetWindowTextA(window, "");
     CHARFORMAT2A caret = format;
@@ -341,24 +388,26 @@ ProbeContent BuildProbe(HWND window, const CHARFORMAT2A& format, const std::vect
     const std::size_t literalStart = static_cast<std::size_t>(SelectionOf(window).cpMax);
     for (const Insertion& item : literalPart)
         InsertLiterally(window, item);
-    return Read(window, literalStart);
+    const std::size_t literalEnd = static_cast<std::size_t>(SelectionOf(window).cpMax);
+    for (const Insertion& item : unicodePart)
+        InsertLiterally(window, item);
+    return Read(window, literalStart, literalEnd);
 }
 
 // What inserting each byte literally made, where each made one position.
 std::array<wchar_t, 256> LiterallyInserted(const ProbeContent& content, const std::vector<Insertion>& literalPart)
 {
     std::array<wchar_t, 256> inserted{};
-    const std::size_t literalStart = content.held.size() - content.literalText.size();
     if (content.literalText.size() == literalPart.size())
         for (std::size_t i = 0; i < literalPart.size(); ++i)
             if (!literalPart[i].isBreak)
-                inserted[static_cast<unsigned char>(literalPart[i].byte)] = content.units[literalStart + i];
+                inserted[static_cast<unsigned char>(literalPart[i].byte)] = content.units[content.literalStart + i];
     return inserted;
 }
 
 }  // namespace
 
-std::shared_ptr<const Profile> Calibrate(const CHARFORMAT2A& font)
+std::shared_ptr<const Profile> Calibrate(const CHARFORMAT2A& font, TextKind kind)
 {
     ProbeWindow probe;
     const HWND window = probe.Handle();
@@ -368,9 +417,10 @@ std::shared_ptr<const Profile> Calibrate(const CHARFORMAT2A& font)
     SendMessageA(window, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
 
     const std::vector<Insertion> fragmentPart = FragmentPart(), literalPart = LiteralPart();
+    const std::vector<Insertion> unicodePart = kind == TextKind::Unicode ? UnicodePart() : std::vector<Insertion>();
     const std::size_t strict = StyleSection().size();
-    ProbeContent content = BuildProbe(window, format, fragmentPart, literalPart, false);
-    const std::size_t literalStart = content.held.size() - content.literalText.size();
+    ProbeContent content = BuildProbe(window, format, fragmentPart, literalPart, unicodePart, false);
+    const std::size_t literalStart = content.literalStart;
     const std::array<wchar_t, 256> inserted = LiterallyInserted(content, literalPart);
 
     auto profile = std::make_shared<Profile>();
@@ -396,8 +446,8 @@ std::shared_ptr<const Profile> Calibrate(const CHARFORMAT2A& font)
     // part was meant to; where a fragment did not make it so, it is made
     // again the literal way.
     if (!exact)
-        content = BuildProbe(window, format, fragmentPart, literalPart, true);
-    const std::size_t literalFirst = content.held.size() - content.literalText.size();
+        content = BuildProbe(window, format, fragmentPart, literalPart, unicodePart, true);
+    const std::size_t literalFirst = content.literalStart;
     for (std::size_t i = 0; i < content.literalText.size(); ++i) {
         const wchar_t unit = content.units[literalFirst + i];
         if (unit < 256)
@@ -411,28 +461,61 @@ std::shared_ptr<const Profile> Calibrate(const CHARFORMAT2A& font)
                              profile->highText_.end());
     // From the start and from within the style section: a selection may
     // start anywhere.
-    profile->rtf_ = ExamineRtf(window, content, 0, strict).And(ExamineRtf(window, content, strict / 2, strict));
+    const auto examine = [&](WPARAM form) {
+        return ExamineRtf(window, content, 0, strict, form).And(ExamineRtf(window, content, strict / 2, strict, form));
+    };
+    if (kind == TextKind::EightBit) {
+        profile->rtf_ = examine(SF_RTF);
+        return profile;
+    }
+    // Unicode text: the form that states the most of the probe's characters
+    // beyond the code page faithfully (Windows' control writes them as \uN
+    // in plain RTF too).
+    const auto stated = [&](const rtftext::Faithful& faithful) {
+        return !faithful.Styles() ? std::ptrdiff_t{0}
+                                  : std::count_if(unicodePart.begin(), unicodePart.end(), [&](const Insertion& item) {
+                                        return item.unit != 0 && faithful.Character(item.unit);
+                                    });
+    };
+    const std::ptrdiff_t all = std::count_if(unicodePart.begin(), unicodePart.end(),
+                                             [](const Insertion& item) { return item.unit != 0; });
+    profile->rtf_ = examine(Utf8Rtf);
+    profile->rtfForm_ = Utf8Rtf;
+    if (stated(profile->rtf_) < all) {
+        rtftext::Faithful plain = examine(SF_RTF);
+        if (stated(plain) > stated(profile->rtf_)) {
+            profile->rtf_ = std::move(plain);
+            profile->rtfForm_ = SF_RTF;
+        }
+    }
     return profile;
 }
 
-std::shared_ptr<const Profile> ProfileForSelection(HWND window)
+namespace {
+
+CHARFORMAT2A FontOfSelection(HWND window)
 {
-    if (!ChecksOn())
-        return Profile::Unchecked();
     CHARFORMAT2A font{};
     font.cbSize = sizeof font;
     font.dwMask = FontMask;
     SendMessageA(window, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&font));
-    if ((font.dwMask & FontMask) != FontMask)
-        return nullptr;
-    const FontKey key = KeyOf(font);
+    return font;
+}
+
+bool OneFont(const CHARFORMAT2A& font) { return (font.dwMask & FontMask) == FontMask; }
+
+std::shared_ptr<const Profile> ProfileFor(const CHARFORMAT2A& font, TextKind kind)
+{
+    if (!ChecksOn())
+        return Profile::Unchecked(kind);
+    const FontKey key = KeyOf(font, kind);
     auto& profiles = Profiles();
     for (const auto& [known, profile] : profiles)
         if (known == key)
             return profile;
     std::shared_ptr<const Profile> profile;
     try {
-        profile = Calibrate(font);
+        profile = Calibrate(font, kind);
     } catch (const winlib::Exception&) {
         // No probe window or stream, no proof: everything is asked this time,
         // and the probe is tried again next time.
@@ -442,6 +525,43 @@ std::shared_ptr<const Profile> ProfileForSelection(HWND window)
         profiles.erase(profiles.begin());
     profiles.emplace_back(key, profile);
     return profile;
+}
+
+}  // namespace
+
+std::shared_ptr<const Profile> ProfileForSelection(HWND window, TextKind kind)
+{
+    if (!ChecksOn())
+        return Profile::Unchecked(kind);
+    const CHARFORMAT2A font = FontOfSelection(window);
+    if (!OneFont(font))
+        return nullptr;
+    return ProfileFor(font, kind);
+}
+
+std::vector<FontRun> FontRuns(HWND window, LONG first, LONG last, TextKind kind)
+{
+    // Halved until each part is in one font: a few messages for each change
+    // of font, however long the stretches between.
+    std::vector<FontRun> runs;
+    const std::function<void(LONG, LONG)> split = [&](LONG from, LONG to) {
+        SelectRangeOf(window, from, to);
+        const CHARFORMAT2A font = FontOfSelection(window);
+        if (!OneFont(font) && to - from > 1) {
+            const LONG middle = from + (to - from) / 2;
+            split(from, middle);
+            split(middle, to);
+            return;
+        }
+        std::shared_ptr<const Profile> profile = OneFont(font) ? ProfileFor(font, kind) : nullptr;
+        if (!runs.empty() && runs.back().profile && runs.back().profile == profile)
+            runs.back().last = to;
+        else
+            runs.push_back(FontRun{from, to, std::move(profile)});
+    };
+    if (first < last)
+        split(first, last);
+    return runs;
 }
 
 std::size_t FirstMissing(const std::vector<Insertion>& insertions, std::wstring_view units,

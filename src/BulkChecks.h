@@ -27,6 +27,10 @@ namespace bulk {
 
 using codedtext::CharStyle;
 
+// The text a document holds: bytes of the 8-bit code page, or Unicode
+// characters beyond it, which the control's RTF may state otherwise.
+enum class TextKind { EightBit, Unicode };
+
 // The one record the engine exchanges with the control: bold, underline and
 // the two colours, never anything else. uniform tells whether every
 // character of the selection has the style read.
@@ -34,22 +38,24 @@ CharStyle SelectionStyle(HWND window, bool* uniform = nullptr);
 // target: SCF_SELECTION (the selection, or the caret's next text) or SCF_DEFAULT.
 void SetSelectionStyle(HWND window, const CharStyle& style, WPARAM target);
 
-// The control's RTF of its selection, and a fragment streamed in at its
-// selection: the only ways RTF passes between the bulk paths and a control.
-std::string SelectionRtf(HWND window);
+// The control's RTF of its selection in form (the flags of EM_STREAMOUT),
+// and a fragment streamed in at its selection: the only ways RTF passes
+// between the bulk paths and a control.
+std::string SelectionRtf(HWND window, WPARAM form = SF_RTF);
 // The runs of the control's RTF of its selection; raises
 // rtftext::EMalformedRtf when that RTF cannot be read.
-std::vector<rtftext::RtfRun> SelectionRuns(HWND window);
+std::vector<rtftext::RtfRun> SelectionRuns(HWND window, WPARAM form = SF_RTF);
 void StreamFragment(HWND window, std::string rtf);
 
 // What the bulk paths may take from controls of one kind with text in one font.
 class Profile {
 public:
     // Takes everything on trust: the checks switched off.
-    static std::shared_ptr<const Profile> Unchecked();
+    static std::shared_ptr<const Profile> Unchecked(TextKind kind = TextKind::EightBit);
 
-    // What the control's RTF states faithfully.
+    // What the control's RTF, read in RtfForm, states faithfully.
     const rtftext::Faithful& Rtf() const noexcept { return rtf_; }
+    WPARAM RtfForm() const noexcept { return rtfForm_; }
     // The bytes that the selected text of a position holding unit reads as;
     // none when not known.
     std::optional<std::string_view> SelectedText(wchar_t unit) const;
@@ -62,9 +68,10 @@ public:
     bool Checked() const noexcept { return checked_; }
 
 private:
-    friend std::shared_ptr<const Profile> Calibrate(const CHARFORMAT2A& font);
+    friend std::shared_ptr<const Profile> Calibrate(const CHARFORMAT2A& font, TextKind kind);
 
     rtftext::Faithful rtf_;
+    WPARAM rtfForm_ = SF_RTF;
     std::array<std::optional<std::string>, 256> lowText_{};        // units below 256
     std::vector<std::pair<wchar_t, std::string>> highText_;        // the others, sorted
     std::array<wchar_t, 256> fragmentCharacters_{};
@@ -72,11 +79,21 @@ private:
     bool checked_ = true;
 };
 
-// The profile for text in the font of the window's selection (at a caret,
-// of what would be typed there), found once for each font. None when the
-// selection mixes fonts or the probe could not be made: then nothing is
-// taken without asking.
-std::shared_ptr<const Profile> ProfileForSelection(HWND window);
+// The profile for text of kind in the font of the window's selection (at a
+// caret, of what would be typed there), found once for each font and kind:
+// for Unicode text the probe also holds characters beyond every 8-bit code
+// page, and the RTF is read in the form that states them faithfully. None
+// when the selection mixes fonts or the probe could not be made: then
+// nothing is taken without asking.
+std::shared_ptr<const Profile> ProfileForSelection(HWND window, TextKind kind = TextKind::EightBit);
+
+// The positions first .. last - 1 cut where the font changes, each stretch
+// with the profile of its font. The selection is left anywhere.
+struct FontRun {
+    LONG first, last;
+    std::shared_ptr<const Profile> profile;
+};
+std::vector<FontRun> FontRuns(HWND window, LONG first, LONG last, TextKind kind);
 
 // One insertion that the reader brought in through a fragment: a byte, a
 // paragraph break, or a UTF-16 unit of Unicode text stated as itself, in the

@@ -59,7 +59,7 @@ std::vector<CharStyle> ReadStyles(TCustomRich2Edit& edit, int first, int last, s
     if (profile != nullptr && profile->Rtf().Styles()) {
         edit.SelectRange(first, last);
         try {
-            if (auto matched = rtftext::MatchStyles(SelectionRuns(window), units, profile->Rtf()))
+            if (auto matched = rtftext::MatchStyles(SelectionRuns(window, profile->RtfForm()), units, profile->Rtf()))
                 found = std::move(*matched);
         } catch (const rtftext::EMalformedRtf&) {
             // RTF that cannot be read tells nothing: every position is asked.
@@ -124,19 +124,23 @@ std::basic_string<Char> Write(TCustomRich2Edit& edit, const codedtext::Palette& 
         const long long length = static_cast<long long>(units.size());
         const int first = static_cast<int>(std::clamp<long long>(start, 0, length));
         const int last = static_cast<int>(std::clamp<long long>(end, 0, length));
-        std::shared_ptr<const Profile> profile;
-        std::vector<CharStyle> styles;
-        if (first < last) {
-            edit.SelectRange(first, last);
-            profile = ProfileForSelection(edit.WindowHandle());
+        // Each stretch in one font is read with what is known of that font.
+        const std::vector<FontRun> runs =
+            FontRuns(edit.WindowHandle(), first, last, unicode ? TextKind::Unicode : TextKind::EightBit);
+        std::vector<CharStyle> styles(static_cast<std::size_t>(last - first));
+        for (const FontRun& run : runs) {
             // Unicode text is the control's own units: only the styles are
             // read, from the RTF as far as it can be trusted.
-            if (profile || unicode)
-                styles = ReadStyles(edit, first, last,
-                                    std::wstring_view(units).substr(static_cast<std::size_t>(first),
-                                                                    static_cast<std::size_t>(last - first)),
-                                    profile.get());
+            if (!run.profile && !unicode)
+                continue;
+            const std::vector<CharStyle> found =
+                ReadStyles(edit, run.first, run.last,
+                           std::wstring_view(units).substr(static_cast<std::size_t>(run.first),
+                                                           static_cast<std::size_t>(run.last - run.first)),
+                           run.profile.get());
+            std::copy(found.begin(), found.end(), styles.begin() + (run.first - first));
         }
+        std::size_t run = 0;
         // Past the end there is no text, whatever the control reads there
         // (Windows' control can select the final paragraph mark and read it
         // as CR); only its style is asked, once for all such positions.
@@ -145,10 +149,12 @@ std::basic_string<Char> Write(TCustomRich2Edit& edit, const codedtext::Palette& 
         for (long long p = start; p < end; ++p) {
             if (p >= first && p < last) {
                 const std::size_t i = static_cast<std::size_t>(p - first);
+                while (runs[run].last <= p)
+                    ++run;
                 if constexpr (unicode) {
                     encoder.Add(styles[i], Utf16(std::wstring_view(units).substr(static_cast<std::size_t>(p), 1)));
                     continue;
-                } else if (profile) {
+                } else if (const Profile* profile = runs[run].profile.get()) {
                     if (const auto known = profile->SelectedText(units[static_cast<std::size_t>(p)])) {
                         encoder.Add(styles[i], *known);
                         continue;
@@ -206,7 +212,7 @@ public:
     void Add(const codedtext::BasicStyledChar<Char>& c)
     {
         if (!literal_ && !profiled_) {
-            profile_ = ProfileForSelection(window_);
+            profile_ = ProfileForSelection(window_, Kind);
             profiled_ = true;
         }
         // A unit beyond ASCII is stated as itself; the reading back of its
@@ -289,6 +295,8 @@ public:
     }
 
 private:
+    static constexpr TextKind Kind = sizeof(Char) > 1 ? TextKind::Unicode : TextKind::EightBit;
+
     // The next insertion of the fragment is in style.
     void Stage(const CharStyle& style)
     {
@@ -309,7 +317,7 @@ private:
         const auto length = static_cast<std::size_t>(end - start);
         if (units.size() != length)
             units = edit_.UnicodeText().substr(static_cast<std::size_t>(start), length);
-        const std::shared_ptr<const Profile> profile = ProfileForSelection(window_);
+        const std::shared_ptr<const Profile> profile = ProfileForSelection(window_, Kind);
         const std::vector<CharStyle> styles = ReadStyles(edit_, start, end, units, profile.get());
         const std::size_t missing = FirstMissing(pending_, units, styles, *profile_);
         LONG from = start;

@@ -306,8 +306,13 @@ private:
             return;
         }
 
-        if (word == "ansicpg" && hasParameter) {
-            codePage_ = static_cast<unsigned>(parameter);
+        if (word == "urtf") {
+            // The document's text is UTF-8, whatever code page is named.
+            codePage_ = Utf8CodePage;
+            utf8_ = true;
+        } else if (word == "ansicpg" && hasParameter) {
+            if (!utf8_)
+                codePage_ = static_cast<unsigned>(parameter);
         } else if (word == "uc" && hasParameter) {
             state_.unicodeSkip = parameter < 0 ? 0 : static_cast<int>(parameter);
         } else if (word == "u" && hasParameter) {
@@ -406,7 +411,9 @@ private:
     std::vector<GroupState> stack_;
     bool destinationStart_ = false;
     int skipCount_ = 0;
+    static constexpr unsigned Utf8CodePage = 65001;
     unsigned codePage_ = 1252;
+    bool utf8_ = false;  // \urtf: text in UTF-8
     std::string bytes_;  // document bytes not yet converted
     std::vector<ColorEntry> colors_;
     ColorEntry current_;

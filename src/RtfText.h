@@ -88,7 +88,8 @@ public:
 using CodePageDecoder = std::function<std::optional<WideText>(unsigned codePage, std::string_view bytes)>;
 
 // Reads the document text of RTF as the control writes it: groups, control
-// words and symbols, hexadecimal and Unicode characters, the colour table,
+// words and symbols, hexadecimal and Unicode characters, text in UTF-8 where
+// the RTF says so (\urtf, as controls write it when asked), the colour table,
 // and bold, underline, text and background colour. Destinations other than
 // the document text (font table, style sheet, information, pictures,
 // ignorable groups) are skipped. Raises EMalformedRtf on RTF that is not

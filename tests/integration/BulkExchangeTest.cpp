@@ -7,6 +7,7 @@
 #include "Unit1.h"
 
 #include "BulkChecks.h"
+#include "TextEncoding.h"
 #include "support/ArtDocument.h"
 #include "support/Automation.h"
 #include "support/DialogAnswer.h"
@@ -311,6 +312,17 @@ TEST_F(BulkExchangeTest, WriterGivesWhatReadingEachPositionGives)
         form.RichEdit1->SetSelectedText("after");
         form.SetSelStyle({false, false, 0x123456, 0x0000FF}, SCF_SELECTION);  // outside the palette
         form.RichEdit1->SetSelectedText("odd\r\n");
+    });
+    // Art with a stretch in another font, as text from elsewhere often is.
+    documents.push_back([this](TForm1& form) {
+        LiteralLoad(form, Write(artdocument::DenseArt(1500, 5)));
+        form.RichEdit1->SelectRange(400, 900);
+        CHARFORMAT2A font{};
+        font.cbSize = sizeof font;
+        font.dwMask = CFM_FACE | CFM_SIZE;
+        font.yHeight = 200;
+        lstrcpynA(font.szFaceName, "Arial", LF_FACESIZE);
+        SendMessageA(form.RichEdit1->WindowHandle(), EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&font));
     });
     for (size_t d = 0; d < documents.size(); ++d) {
         Both([&](TForm1& form) {
@@ -640,6 +652,43 @@ TEST_P(BulkFaultTest, LoadPasteSaveAndCopyStillGiveTheLiteralResults)
             EXPECT_EQ(all, "");
         else
             EXPECT_NE(all, "") << "the fault misleads nothing";
+    }
+}
+
+// The same for a Unicode document, which the control's RTF may state in
+// another form: Load and Save give what they give on a faithful control.
+TEST_P(BulkFaultTest, UnicodeLoadAndSaveStillGiveWhatAFaithfulControlGives)
+{
+    const std::string western = FaultDocument();
+    std::u16string characters;
+    for (const char byte : western) {
+        wchar_t unit = 0;
+        MultiByteToWideChar(1252, 0, &byte, 1, &unit, 1);
+        characters += static_cast<char16_t>(unit);
+    }
+    const std::string path =
+        Write(textenc::Encode(characters, textenc::Encoding::Utf8).value() + artdocument::DenseUnicodeArt(500, 3));
+    literal->loadfile(path);
+    ASSERT_EQ(literal->DocumentEncoding(), textenc::Encoding::Utf8);
+    const Snapshot loaded = Take(*literal);
+    literal->Savefile(folder + "literal.txt", 0, literal->WholeLength());
+    const std::string saved = Read(folder + "literal.txt");
+
+    for (const bool checks : {true, false}) {
+        SCOPED_TRACE(checks ? "checks on" : "checks off");
+        bulk::testing::SetChecks(checks);
+        Play(GetParam());
+        bulk->New1Click(nullptr);
+        bulk->loadfile(path);
+        std::string differences = Difference(loaded, Take(*bulk));
+        bulk->Savefile(folder + "bulk.txt", 0, bulk->WholeLength());
+        if (Read(folder + "bulk.txt") != saved)
+            differences += "\nthe saved file differs";
+        if (checks)
+            EXPECT_EQ(differences, "");
+        else
+            EXPECT_NE(differences, "") << "the fault misleads nothing";
+        bulk::testing::AlterRtf(nullptr);
     }
 }
 

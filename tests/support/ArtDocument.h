@@ -13,4 +13,8 @@ namespace artdocument {
 // gives the same document.
 std::string DenseArt(std::size_t bytes, unsigned seed);
 
+// The same drawn with block elements and shades, as today's art is: UTF-8,
+// without a byte-order mark.
+std::string DenseUnicodeArt(std::size_t bytes, unsigned seed);
+
 }  // namespace artdocument

@@ -60,6 +60,10 @@ TEST(RtfTextTest, ReadsTheDocumentTextAndItsStyles)
     EXPECT_THROW(ReadRuns("{\\rtf1 {a}", winlib::DecodeCodePage), EMalformedRtf);
     EXPECT_THROW(ReadRuns("{\\rtf1 a\\", winlib::DecodeCodePage), EMalformedRtf);
     EXPECT_THROW(ReadRuns("{\\rtf1 \\'4", winlib::DecodeCodePage), EMalformedRtf);
+    // Text in UTF-8 when the RTF says so, whatever code page it names after.
+    const auto utf8 = ReadRuns("{\\urtf\\ansicpg1252 a\xE2\x96\x88\xC3\xA9\\'41}", winlib::DecodeCodePage);
+    ASSERT_EQ(utf8.size(), 1u);
+    EXPECT_EQ(utf8[0].text, L"a\x2588\xE9" L"A");
 }
 
 // Fragments read back as what was put in, whatever the bytes: styles stated
