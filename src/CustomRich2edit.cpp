@@ -961,6 +961,22 @@ std::wstring TCustomRich2Edit::SelectedUnicodeText() { return SelectedUnicodeTex
 
 void TCustomRich2Edit::SetSelectedUnicodeText(const std::wstring& text) { SetSelectedUnicodeTextOf(Handle(), text); }
 
+void TCustomRich2Edit::ShowTextIn(const TFont& font)
+{
+    CHARFORMAT2A format{};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_FACE | CFM_CHARSET | CFM_SIZE;
+    lstrcpynA(format.szFaceName, font.Name().c_str(), LF_FACESIZE);
+    format.bCharSet = font.Charset();
+    format.yHeight = font.Size() * 20;
+    format.bPitchAndFamily = static_cast<BYTE>(font.Pitch() == fpFixed      ? FIXED_PITCH
+                                               : font.Pitch() == fpVariable ? VARIABLE_PITCH
+                                                                            : DEFAULT_PITCH);
+    // The text, the format of an empty document, and the caret's next text.
+    for (const WPARAM target : {WPARAM{SCF_ALL}, WPARAM{SCF_DEFAULT}, WPARAM{SCF_SELECTION}})
+        SendMessageA(Handle(), EM_SETCHARFORMAT, target, reinterpret_cast<LPARAM>(&format));
+}
+
 void TCustomRich2Edit::SelectRange(int first, int last) { SelectRangeOf(Handle(), first, last); }
 
 // The edit control's EM_SCROLLCARET; the rich edit control ignores the

@@ -300,6 +300,9 @@ public:
     // The selected text the same way.
     std::wstring SelectedUnicodeText();
     void SetSelectedUnicodeText(const std::wstring& text);
+    // Shows all the text, and what is typed next, in font's face, character
+    // set and size; styles and colours stay as they are, and so does Font().
+    void ShowTextIn(const winlib::TFont& font);
     // Selects first .. last - 1 at once (the control scrolls the caret into view).
     void SelectRange(int first, int last);
     void ScrollCaret();

@@ -2,6 +2,7 @@
 
 #include "BulkChecks.h"
 #include "BulkExchange.h"
+#include "ArtFont.h"
 #include "CharacterList.h"
 #include "Unit2.h"
 #include "winlib/Clipboard.h"
@@ -155,8 +156,25 @@ void TForm1::SetDocumentEncoding(textenc::Encoding encoding)
 
 void TForm1::DocumentEncodingChanged()
 {
-    // Nothing else depends on the encoding yet: the writer and the reader
-    // ask for it each time.
+    // Fixedsys draws no block or box character: a Unicode document is shown
+    // in a face that draws them in its columns, an 8-bit one in the editor's
+    // font (Fixedsys, or what the Font button chose), which stays the
+    // reference for both.
+    TFont shown;
+    shown.Assign(&RichEdit1->Font());
+    if (textenc::IsUnicode(documentEncoding_))
+        if (const std::optional<artfont::ArtFace>& face = artfont::ArtFaceNear(RichEdit1->Font()))
+            artfont::ApplyTo(shown, *face);
+    RichEdit1->ShowTextIn(shown);
+    // The sample and the list follow, in their own colours and styles.
+    for (TFont* follower : {&Label1->Font(), &ListBox1->Font()}) {
+        const TColor color = follower->Color();
+        const TFontStyles style = follower->Style();
+        follower->Assign(&shown);
+        follower->SetColor(color);
+        follower->SetStyle(style);
+    }
+    FillCharacterList(CheckBox1->Checked());
 }
 
 bool TForm1::AnsiHolds(int Start, int Count)
@@ -219,6 +237,9 @@ void TForm1::loadfile(const std::string& FileName)
     const bool empty = SendMessageA(RichEdit1->WindowHandle(), WM_GETTEXTLENGTH, 0, 0) <= 0;
     const std::string bytes = ReadAllBytes(FileName);
     const textenc::Encoding found = textenc::Detect(bytes);
+    // Before the text comes in, so that it comes in the document's font.
+    if (empty)
+        SetDocumentEncoding(found);
     if (textenc::IsUnicode(found)) {
         // Detect has found the bytes to be in this form: they decode.
         bulk::ReadCoded(*RichEdit1, Palette, textenc::Decode(bytes, found).value());
@@ -232,8 +253,6 @@ void TForm1::loadfile(const std::string& FileName)
         bulk::ReadCoded(*RichEdit1, Palette, file);
         file.Close();
     }
-    if (empty)
-        SetDocumentEncoding(found);
 }
 
 // ------------------------------------------------------- window as a whole
@@ -522,8 +541,18 @@ void TForm1::FillCharacterList(bool filtered)
     TStrings& items = ListBox1->Items();
     items.InBatch([&] {
         items.Clear();
-        for (const std::string& entry : charlist::ByteEntries(filtered))
-            items.Add(entry);
+        if (!textenc::IsUnicode(documentEncoding_)) {
+            for (const std::string& entry : charlist::ByteEntries(filtered))
+                items.Add(entry);
+            return;
+        }
+        charlist::CodePageTable table{};
+        for (unsigned byte = 0; byte < table.size(); ++byte) {
+            const std::u16string character = EightBitText(std::string(1, static_cast<char>(byte)));
+            table[byte] = character.size() == 1 ? character[0] : u'?';
+        }
+        for (const std::u16string& entry : charlist::UnicodeEntries(filtered, table))
+            ListBox1->AddItemUtf16(entry);
     });
 }
 
@@ -536,5 +565,8 @@ void TForm1::ListBox1Click(TComponent*)
     const int index = ListBox1->ItemIndex();
     if (index < 0)
         return;
-    RichEdit1->SetSelectedText(ListBox1->Items().Get(index));
+    if (textenc::IsUnicode(documentEncoding_))
+        RichEdit1->SetSelectedUnicodeText(Utf16Units(ListBox1->ItemUtf16(index)));
+    else
+        RichEdit1->SetSelectedText(ListBox1->Items().Get(index));
 }

@@ -3,6 +3,7 @@
 // 8-bit text that has come to hold what the ANSI code page cannot hold.
 #include "Unit1.h"
 
+#include "ArtFont.h"
 #include "BulkChecks.h"
 #include "TextEncoding.h"
 #include "support/Automation.h"
@@ -16,6 +17,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -107,6 +109,38 @@ TEST_F(UnicodeDocumentTest, FilesInTheWritersFormComeBackByteForByteInEachEncodi
         EXPECT_EQ(static_cast<int>(form->DocumentEncoding()), static_cast<int>(c.encoding));
         EXPECT_TRUE(Units() == c.held) << Utf8(Units());
         EXPECT_EQ(Hex(SaveAll()), Hex(c.bytes));
+    }
+}
+
+// Shown in a face that draws art, with the list offering art's characters,
+// a pick inserting itself; an 8-bit document as before.
+TEST_F(UnicodeDocumentTest, AUnicodeDocumentIsShownAndPickedInItsCharacters)
+{
+    const std::optional<artfont::ArtFace>& art = artfont::ArtFaceNear(form->RichEdit1->Font());
+    ASSERT_TRUE(art) << "no installed face draws the block elements";
+    const int eightBitEntries = form->ListBox1->Items().Count();
+    for (const bool unicode : {true, false}) {
+        SCOPED_TRACE(unicode ? "Unicode" : "8-bit");
+        LoadNew(unicode ? Utf8(Art) : std::string("ab\r\n"));
+        const std::string face = unicode ? art->name : "Fixedsys";
+        form->RichEdit1->SelectRange(0, 1);
+        EXPECT_EQ(form->RichEdit1->SelectionAttributes().Name(), face);
+        EXPECT_EQ(form->RichEdit1->DefaultAttributes().Name(), face);
+        EXPECT_EQ(form->Label1->Font().Name(), face);
+        EXPECT_EQ(form->ListBox1->Font().Name(), face);
+        const int entries = form->ListBox1->Items().Count();
+        EXPECT_EQ(entries > eightBitEntries, unicode) << entries;
+        int shade = -1;
+        for (int i = 0; i < entries; ++i)
+            if (form->ListBox1->ItemUtf16(i) == u"\u2593")
+                shade = i;
+        ASSERT_EQ(shade >= 0, unicode);
+        if (unicode) {
+            form->RichEdit1->SetSelectionStart(0);
+            form->ListBox1->SetItemIndex(shade);
+            form->ListBox1Click(nullptr);
+            EXPECT_TRUE(Units().substr(0, 2) == u"\u2593\u2588") << Utf8(Units());
+        }
     }
 }
 
