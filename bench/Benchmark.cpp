@@ -1,5 +1,5 @@
 // Times File, Load, File, Save, Edit, Copy and Edit, Paste of dense IRC art
-// (8-bit; UTF-8 drawn with blocks; 8-bit with its second half in another
+// (8-bit; UTF-8 drawn with blocks, up to 1.4 MB; 8-bit with its second half in another
 // font) in the real main window, beside the rich edit control's own RTF stream-in
 // and stream-out of the same content, which bound what any editor over the
 // control can do. Prints each time and each ratio to that bound, and what the
@@ -153,6 +153,8 @@ int main(int argc, char** argv)
         {"8-bit", artdocument::DenseArt(262144, 1), {}},
         {"UTF-8", artdocument::DenseUnicodeArt(32768, 1), {}},
         {"UTF-8", artdocument::DenseUnicodeArt(262144, 1), {}},
+        // As large as the largest piece of a public collection of IRC art.
+        {"UTF-8", artdocument::DenseUnicodeArt(1400 * 1024, 1), {}},
         {"2 fonts", artdocument::DenseArt(32768, 1), secondHalfInAnotherFont},
     };
 

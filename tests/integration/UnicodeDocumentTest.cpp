@@ -82,10 +82,11 @@ protected:
 };
 
 // Coded text in the writer's form: colour, bold and underline around block
-// elements, box drawing whose units hold the bytes 0D and 1A, a Latin letter.
+// elements, box drawing whose units hold the bytes 0D and 1A, a Latin letter,
+// a character beyond the first 64K (a surrogate pair), coloured alone.
 const std::u16string Art = u"\x03" "04,00\u2588\u2580\x02\u2584\x02\u2591\x1F\u250D\u251A\r\n"
-                           u"plain \u00E9 \u2502 line\r\n";
-const std::u16string ArtHeld = u"\u2588\u2580\u2584\u2591\u250D\u251A\rplain \u00E9 \u2502 line\r";
+                           u"plain \u00E9 \u2502 \x03" "03,00\U0001F600\x03" "01,00 line\r\n";
+const std::u16string ArtHeld = u"\u2588\u2580\u2584\u2591\u250D\u251A\rplain \u00E9 \u2502 \U0001F600 line\r";
 
 struct Case {
     const char* name;
