@@ -61,14 +61,7 @@ std::string ReadAllBytes(const std::string& name)
 {
     ByteFile file;
     file.Reset(name);
-    std::string bytes;
-    char block[65536];
-    for (;;) {
-        const std::size_t read = file.Read(block, sizeof block);
-        bytes.append(block, read);
-        if (read < sizeof block)
-            break;
-    }
+    std::string bytes = file.ReadRest();
     file.Close();
     return bytes;
 }
@@ -442,14 +435,7 @@ bool TForm1::CopySelection()
         // The one quiet failure: Copy ends, and the caller learns of it.
         return false;
     }
-    std::string text;
-    char block[65536];
-    for (;;) {
-        const std::size_t read = file.Read(block, sizeof block);
-        text.append(block, read);
-        if (read < sizeof block)
-            break;
-    }
+    std::string text = file.ReadRest();
     // The text ends at a zero byte, as CF_TEXT does.
     text.resize((std::min)(text.find('\0'), text.size()));
     // The same characters as CF_UNICODETEXT, read as they were written:

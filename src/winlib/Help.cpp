@@ -56,10 +56,7 @@ bool ReadFile(const std::string& path, std::string& text)
     try {
         ByteFile file;
         file.Reset(path);
-        text.clear();
-        char block[4096];
-        for (std::size_t read; (read = file.Read(block, sizeof block)) > 0;)
-            text.append(block, read);
+        text = file.ReadRest();
         file.Close();
         return true;
     } catch (const EInOutError&) {

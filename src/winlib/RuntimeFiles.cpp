@@ -226,6 +226,15 @@ size_t ByteFile::Read(void* buffer, size_t maxCount)
     return total;
 }
 
+std::string ByteFile::ReadRest()
+{
+    std::string bytes;
+    char block[65536];
+    for (size_t read; (read = Read(block, sizeof block)) > 0;)
+        bytes.append(block, read);
+    return bytes;
+}
+
 void ByteFile::Write(const void* buffer, size_t count)
 {
     RequireOpen();

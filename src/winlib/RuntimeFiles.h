@@ -104,6 +104,8 @@ public:
     void Rewrite(const std::string& name);
     // Returns the number of bytes read; fewer than asked only at the end.
     size_t Read(void* buffer, size_t maxCount);
+    // Every byte from here to the end.
+    std::string ReadRest();
     // Writes all bytes or raises; a short write is "Disk full".
     void Write(const void* buffer, size_t count);
     void Close();
