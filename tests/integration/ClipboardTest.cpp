@@ -25,6 +25,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -85,18 +86,6 @@ void PutUnicodeText(const std::wstring& text)
     ASSERT_NE(SetClipboardData(CF_UNICODETEXT, block), nullptr);
 }
 
-std::wstring ClipboardUnicodeText()
-{
-    OpenClipboardScope open;
-    HANDLE data = GetClipboardData(CF_UNICODETEXT);
-    if (data == nullptr)
-        throw std::runtime_error("no Unicode text on the clipboard");
-    const auto* text = static_cast<const wchar_t*>(GlobalLock(data));
-    std::wstring result(text, wcsnlen(text, GlobalSize(data) / sizeof(wchar_t)));
-    GlobalUnlock(data);
-    return result;
-}
-
 void PutBitmapOnly()
 {
     OpenClipboardScope open;
@@ -108,17 +97,23 @@ void PutBitmapOnly()
     ASSERT_NE(SetClipboardData(CF_BITMAP, bitmap), nullptr);
 }
 
-std::string ClipboardText()
+// The clipboard's text (CF_TEXT) or Unicode text (CF_UNICODETEXT), up to
+// its terminating zero.
+template <class Char>
+std::basic_string<Char> ClipboardData(UINT format)
 {
     OpenClipboardScope open;
-    HANDLE data = GetClipboardData(CF_TEXT);
+    HANDLE data = GetClipboardData(format);
     if (data == nullptr)
-        throw std::runtime_error("no text on the clipboard");
-    const char* text = static_cast<const char*>(GlobalLock(data));
-    std::string result(text, strnlen(text, GlobalSize(data)));
+        throw std::runtime_error("no such text on the clipboard");
+    const auto* text = static_cast<const Char*>(GlobalLock(data));
+    const std::basic_string_view<Char> all(text, GlobalSize(data) / sizeof(Char));
+    std::basic_string<Char> result(all.substr(0, all.find(Char{})));
     GlobalUnlock(data);
     return result;
 }
+std::string ClipboardText() { return ClipboardData<char>(CF_TEXT); }
+std::wstring ClipboardUnicodeText() { return ClipboardData<wchar_t>(CF_UNICODETEXT); }
 
 // Where two long texts part, or npos when they are equal.
 std::size_t FirstDifference(const std::string& a, const std::string& b)
