@@ -1,6 +1,8 @@
 #include "support/Automation.h"
 
+#include <cstring>
 #include <utility>
+#include <vector>
 
 namespace automation {
 
@@ -504,19 +506,64 @@ void TypeText(const std::string& text) {
     }
 }
 
+namespace {
+
+// The menus shown for window's thread: popup menus are windows of their own.
+int MenusShown(HWND window) {
+    int shown = 0;
+    EnumThreadWindows(
+        GetWindowThreadProcessId(window, nullptr),
+        [](HWND candidate, LPARAM count) {
+            char name[16] = {};
+            GetClassNameA(candidate, name, sizeof name);
+            if (std::strcmp(name, "#32768") == 0 && IsWindowVisible(candidate)) {
+                ++*reinterpret_cast<int*>(count);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&shown));
+    return shown;
+}
+
+}  // namespace
+
 void ChooseMenu(HWND window, const std::string& mnemonics) {
     if (mnemonics.empty()) {
         return;
     }
-    BringToFront(window);
-    for (size_t i = 0; i < mnemonics.size(); ++i) {
+    std::vector<WORD> keys;
+    for (const char mnemonic : mnemonics) {
         WORD virtualKey = 0;
         unsigned modifiers = 0;
-        if (!KeyFor(mnemonics[i], virtualKey, modifiers)) {
-            throw AutomationError(std::string("no key for the mnemonic '") + mnemonics[i] + "'");
+        if (!KeyFor(mnemonic, virtualKey, modifiers)) {
+            throw AutomationError(std::string("no key for the mnemonic '") + mnemonic + "'");
         }
-        PressKey(virtualKey, i == 0 ? kAlt : kNoModifier);
-        Sleep(50);  // let the menu open before the next key chooses in it
+        keys.push_back(virtualKey);
+    }
+    // On a busy machine a key can arrive before the menu it chooses in is
+    // open, and go to the window instead: each key but the last waits for
+    // the menu it opens, and a menu that does not open is tried again.
+    for (int attempt = 0;; ++attempt) {
+        BringToFront(window);
+        size_t opened = 0;
+        for (; opened + 1 < keys.size(); ++opened) {
+            PressKey(keys[opened], opened == 0 ? kAlt : kNoModifier);
+            const int menus = static_cast<int>(opened) + 1;
+            if (!WaitUntil([&] { return MenusShown(window) >= menus; }, 3000)) {
+                break;
+            }
+        }
+        if (opened + 1 == keys.size()) {
+            PressKey(keys.back(), keys.size() == 1 ? kAlt : kNoModifier);
+            return;
+        }
+        // Close whatever did open before trying again.
+        for (size_t k = 0; k <= opened; ++k) {
+            PressKey(VK_ESCAPE);
+        }
+        if (attempt == 2) {
+            throw AutomationError("the menu for '" + mnemonics + "' did not open");
+        }
     }
 }
 
