@@ -470,7 +470,8 @@ std::shared_ptr<const Profile> Calibrate(const CHARFORMAT2A& font, TextKind kind
     }
     // Unicode text: the form that states the most of the probe's characters
     // beyond the code page faithfully (Windows' control writes them as \uN
-    // in plain RTF too).
+    // in plain RTF too), and otherwise the one that states styles at all
+    // (a control may not write UTF-8 RTF).
     const auto stated = [&](const rtftext::Faithful& faithful) {
         return !faithful.Styles() ? std::ptrdiff_t{0}
                                   : std::count_if(unicodePart.begin(), unicodePart.end(), [&](const Insertion& item) {
@@ -483,7 +484,7 @@ std::shared_ptr<const Profile> Calibrate(const CHARFORMAT2A& font, TextKind kind
     profile->rtfForm_ = Utf8Rtf;
     if (stated(profile->rtf_) < all) {
         rtftext::Faithful plain = examine(SF_RTF);
-        if (stated(plain) > stated(profile->rtf_)) {
+        if (stated(plain) > stated(profile->rtf_) || (!profile->rtf_.Styles() && plain.Styles())) {
             profile->rtf_ = std::move(plain);
             profile->rtfForm_ = SF_RTF;
         }
