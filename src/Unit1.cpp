@@ -154,10 +154,7 @@ void TForm1::DocumentEncodingChanged()
     // font (Fixedsys, or what the Font button chose), which stays the
     // reference for both.
     TFont shown;
-    shown.Assign(&RichEdit1->Font());
-    if (textenc::IsUnicode(documentEncoding_))
-        if (const std::optional<artfont::ArtFace>& face = artfont::ArtFaceNear(RichEdit1->Font()))
-            artfont::ApplyTo(shown, *face);
+    AssignShownFont(shown);
     RichEdit1->ShowTextIn(shown);
     // The sample and the list follow, in their own colours and styles.
     for (TFont* follower : {&Label1->Font(), &ListBox1->Font()}) {
@@ -168,6 +165,15 @@ void TForm1::DocumentEncodingChanged()
         follower->SetStyle(style);
     }
     FillCharacterList(CheckBox1->Checked());
+}
+
+void TForm1::AssignShownFont(TFont& font)
+{
+    font.Assign(&RichEdit1->Font());
+    if (!textenc::IsUnicode(documentEncoding_) || artfont::ArtCell(font))
+        return;
+    if (const std::optional<artfont::ArtFace>& face = artfont::ArtFaceNear(RichEdit1->Font()))
+        artfont::ApplyTo(font, *face);
 }
 
 bool TForm1::AnsiHolds(int Start, int Count)
@@ -329,8 +335,9 @@ void TForm1::underlineClick(TComponent*) { SetLabelStyle(*Label1, fsUnderline, u
 
 void TForm1::Button1Click(TComponent*)
 {
+    // The dialog starts at the font the user sees.
     TFont& chosen = FontDialog1->Font();
-    chosen.Assign(&RichEdit1->Font());
+    AssignShownFont(chosen);
     if (!FontDialog1->Execute())
         return;
     Label1->Font().Assign(&chosen);

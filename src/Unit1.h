@@ -121,6 +121,9 @@ private:
     // Called when the document's encoding has changed: where what depends on
     // it (the editor's font, the character list) follows.
     void DocumentEncodingChanged();
+    // The font the document is shown in: the editor's font, or for a Unicode
+    // document the face for art nearest it, unless it draws art itself.
+    void AssignShownFont(winlib::TFont& font);
     // The coded text of the positions in encoding, as Savefile writes it;
     // returns the encoding written.
     textenc::Encoding WriteCodedFile(const std::string& FileName, int Start, int Count, textenc::Encoding encoding);

@@ -7,6 +7,7 @@
 #include "BulkChecks.h"
 #include "TextEncoding.h"
 #include "support/Automation.h"
+#include "support/DialogAnswer.h"
 #include "winlib/Exceptions.h"
 #include "winlib/Forms.h"
 
@@ -594,6 +595,20 @@ TEST_F(UnicodeDocumentTest, AUnicodeDocumentIsShownAndPickedInItsCharacters)
             EXPECT_TRUE(Units().substr(0, 2) == u"\u2593\u2588") << Utf8(Units());
         }
     }
+}
+
+// The Font button starts at the face the user sees: confirming it as it
+// stands keeps the art drawn.
+TEST_F(UnicodeDocumentTest, TheFontDialogStartsAtTheFaceShown)
+{
+    LoadNew("doc.txt", Utf8(Art));
+    const std::string shown = form->RichEdit1->DefaultAttributes().Name();
+    ASSERT_NE(shown, "Fixedsys");
+    automation::DialogAnswer answer([](HWND box) { automation::AnswerFontDialog(box, {}); });
+    form->Button1Click(nullptr);
+    ASSERT_EQ(answer.Error(), "");
+    form->RichEdit1->SelectRange(0, 1);
+    EXPECT_EQ(form->RichEdit1->SelectionAttributes().Name(), shown);
 }
 
 TEST_F(UnicodeDocumentTest, AFragmentThatBringsACharacterInWronglyCostsSpeedNotTheCharacter)
