@@ -497,6 +497,11 @@ void TForm1::Paste1Click(TComponent*)
     file.Write(text.data(), text.size());
     file.Close();
     loadfile(transfer);
+    // An 8-bit document that now holds what its code page cannot would be
+    // saved as UTF-8: it becomes a UTF-8 document, shown in a face that
+    // draws what was pasted.
+    if (!textenc::IsUnicode(documentEncoding_) && !AnsiHolds(0, WholeLength()))
+        SetDocumentEncoding(textenc::Encoding::Utf8);
 }
 
 void TForm1::Undo1Click(TComponent*) { RichEdit1->Undo(); }

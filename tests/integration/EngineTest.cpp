@@ -8,6 +8,7 @@
 #include "TextEncoding.h"
 #include "support/Automation.h"
 #include "support/DialogAnswer.h"
+#include "winlib/Clipboard.h"
 #include "winlib/Exceptions.h"
 #include "winlib/Forms.h"
 
@@ -631,6 +632,14 @@ TEST_F(UnicodeDocumentTest, An8BitDocumentHoldingWhatTheAnsiCodePageCannotIsSave
     form->RichEdit1->SetSelectionStart(1);
     form->RichEdit1->SetSelectedUnicodeText(L"\u2588");
     EXPECT_EQ(Hex(SaveAll("doc.txt")), Hex("a\xE2\x96\x88\xC3\xA9\r\n"));
+    // Pasted there, the document becomes UTF-8, shown in the face for art.
+    LoadNew("doc.txt", "a\xE9\r\n");
+    form->RichEdit1->SetSelectionStart(1);
+    winlib::TClipboard(form->Handle()).SetText("?", L"\u2588");
+    form->Paste1Click(nullptr);
+    EXPECT_EQ(static_cast<int>(form->DocumentEncoding()), static_cast<int>(Encoding::Utf8));
+    EXPECT_EQ(form->RichEdit1->DefaultAttributes().Name(), artfont::ArtFaceNear(form->RichEdit1->Font())->name);
+    EXPECT_EQ(Hex(SaveAll("doc.txt")), Hex("a\xE2\x96\x88\r\n\xC3\xA9\r\n"));
 }
 
 // Run under code page 932, whose lead bytes would join the byte after them.
