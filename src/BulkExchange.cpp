@@ -371,10 +371,17 @@ private:
 
 namespace {
 
-// Lines (bytes from a file, or UTF-16 text) decoded and inserted at the caret.
-template <class Char, class Lines>
-void Read(TCustomRich2Edit& edit, const codedtext::Palette& palette, Lines& lines)
+// The lines of 8-bit or UTF-16 text (the runtime's line rules, split on its
+// characters) decoded and inserted at the caret.
+template <class Char>
+void Read(TCustomRich2Edit& edit, const codedtext::Palette& palette, std::basic_string_view<Char> text)
 {
+    bool given = false;
+    winlib::BasicLineSplitter<Char> lines([&] {
+        const std::basic_string_view<Char> block = given ? std::basic_string_view<Char>() : text;
+        given = true;
+        return block;
+    });
     CaretInserter<Char> inserter(edit);
     // Also after a failure: what was read before it is brought in and stays.
     winlib::Finally finish([&] { inserter.Finish(); });
@@ -388,20 +395,14 @@ void Read(TCustomRich2Edit& edit, const codedtext::Palette& palette, Lines& line
 
 }  // namespace
 
-void ReadCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette, winlib::TextFileReader& file)
+void ReadCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette, std::string_view bytes)
 {
-    Read<char>(edit, palette, file);
+    Read<char>(edit, palette, bytes);
 }
 
 void ReadCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette, std::u16string_view text)
 {
-    bool given = false;
-    winlib::Utf16LineSplitter lines([&] {
-        const std::u16string_view block = given ? std::u16string_view() : text;
-        given = true;
-        return block;
-    });
-    Read<char16_t>(edit, palette, lines);
+    Read<char16_t>(edit, palette, text);
 }
 
 }  // namespace bulk

@@ -12,7 +12,6 @@
 
 #include "CodedText.h"
 #include "CustomRich2edit.h"
-#include "winlib/RuntimeFiles.h"
 
 #include <string>
 #include <string_view>
@@ -29,11 +28,12 @@ std::string WriteCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette
 // UTF-16 units.
 std::u16string WriteUnicodeCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette, int start, int count);
 
-// Inserts the lines of file at the editor's caret, as the reader inserts
-// them one character at a time: each character in the style its codes give,
-// each line ended by a paragraph break. What was read before a failure stays
-// inserted. The insertions leave no undo steps.
-void ReadCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette, winlib::TextFileReader& file);
+// Inserts the lines of a file's bytes at the editor's caret, as the reader
+// inserts them one character at a time: the lines split by the runtime's
+// text file rules, each character in the style its codes give, each line
+// ended by a paragraph break. What was inserted before a failure stays. The
+// insertions leave no undo steps.
+void ReadCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette, std::string_view bytes);
 // The same for Unicode text: its lines split on its characters, and each
 // character inserted as itself.
 void ReadCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette, std::u16string_view text);

@@ -247,10 +247,7 @@ void TForm1::loadfile(const std::string& FileName)
         bulk::ReadCoded(*RichEdit1, Palette, EightBitText(bytes));
     } else {
         // 8-bit text: today's reader, byte for byte.
-        TextFileReader file;
-        file.Reset(FileName);
-        bulk::ReadCoded(*RichEdit1, Palette, file);
-        file.Close();
+        bulk::ReadCoded(*RichEdit1, Palette, bytes);
     }
 }
 
