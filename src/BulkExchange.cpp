@@ -21,13 +21,6 @@ using codedtext::CharStyle;
 
 namespace {
 
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "the control's units are UTF-16");
-
-std::u16string_view Utf16(std::wstring_view units)
-{
-    return std::u16string_view(reinterpret_cast<const char16_t*>(units.data()), units.size());
-}
-
 // One position as the writer walks it: selected, scrolled into view, read,
 // as bytes or as UTF-16 units.
 CharStyle WalkPosition(TCustomRich2Edit& edit, int position, std::string& text)
@@ -44,7 +37,7 @@ CharStyle WalkPosition(TCustomRich2Edit& edit, int position, std::u16string& tex
     edit.SetSelectionStart(position);
     edit.SetSelectionLength(1);
     const CharStyle style = SelectionStyle(edit.WindowHandle());
-    text = Utf16(edit.SelectedUnicodeText());
+    text = AsUtf16(edit.SelectedUnicodeText());
     return style;
 }
 
@@ -152,7 +145,7 @@ std::basic_string<Char> Write(TCustomRich2Edit& edit, const codedtext::Palette& 
                 while (runs[run].last <= p)
                     ++run;
                 if constexpr (unicode) {
-                    encoder.Add(styles[i], Utf16(std::wstring_view(units).substr(static_cast<std::size_t>(p), 1)));
+                    encoder.Add(styles[i], AsUtf16(std::wstring_view(units).substr(static_cast<std::size_t>(p), 1)));
                     continue;
                 } else if (const Profile* profile = runs[run].profile.get()) {
                     if (const auto known = profile->SelectedText(units[static_cast<std::size_t>(p)])) {

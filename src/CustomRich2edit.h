@@ -190,6 +190,18 @@ winlib::ModuleHandle LoadRichEditLibrary();
 CHARRANGE SelectionOf(HWND window);
 void SelectRangeOf(HWND window, LONG first, LONG last);
 
+// The control's Unicode text (Windows' wchar_t) as the program's UTF-16 text
+// (char16_t), and back, without copying.
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows text is UTF-16");
+inline std::u16string_view AsUtf16(std::wstring_view units)
+{
+    return std::u16string_view(reinterpret_cast<const char16_t*>(units.data()), units.size());
+}
+inline std::wstring_view AsWide(std::u16string_view text)
+{
+    return std::wstring_view(reinterpret_cast<const wchar_t*>(text.data()), text.size());
+}
+
 // The same exchanges as the control's StreamIn, StreamOut, UnicodeText and
 // SelectedText below, with any rich edit window.
 void StreamInto(HWND window, WPARAM format, std::string_view data);

@@ -15,6 +15,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <numeric>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -66,11 +67,6 @@ std::string ReadAllBytes(const std::string& name)
     return bytes;
 }
 
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows text is UTF-16");
-
-std::u16string Utf16(std::wstring_view units) { return std::u16string(units.begin(), units.end()); }
-std::wstring Utf16Units(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
-
 // The one code page of 8-bit text, a byte a character: the ANSI code page
 // where it is so; where it is not (932, 936, 949, 950, 65001) a lead byte and
 // the byte after it would make one character, so Windows' Western one.
@@ -87,15 +83,9 @@ unsigned EightBitCodePage()
 bool ControlTakesEightBit() { return EightBitCodePage() == GetACP(); }
 
 // The characters of 8-bit text, one a byte.
-std::u16string EightBitText(std::string_view bytes)
+std::wstring EightBitText(std::string_view bytes)
 {
-    if (bytes.empty())
-        return {};
-    std::wstring units(bytes.size(), L'\0');
-    const int count = MultiByteToWideChar(EightBitCodePage(), 0, bytes.data(), static_cast<int>(bytes.size()),
-                                          units.data(), static_cast<int>(units.size()));
-    units.resize(static_cast<std::size_t>((std::max)(count, 0)));
-    return std::u16string(units.begin(), units.end());
+    return DecodeCodePage(EightBitCodePage(), bytes).value_or(std::wstring());
 }
 
 // Whether the 8-bit code page has a byte for every unit: no best-fit byte and
@@ -244,7 +234,7 @@ void TForm1::loadfile(const std::string& FileName)
         bulk::ReadCoded(*RichEdit1, Palette, textenc::Decode(bytes, found).value());
     } else if (!ControlTakesEightBit()) {
         // Each byte its own character, where the control would join some.
-        bulk::ReadCoded(*RichEdit1, Palette, EightBitText(bytes));
+        bulk::ReadCoded(*RichEdit1, Palette, AsUtf16(EightBitText(bytes)));
     } else {
         // 8-bit text: today's reader, byte for byte.
         bulk::ReadCoded(*RichEdit1, Palette, bytes);
@@ -447,7 +437,7 @@ bool TForm1::CopySelection()
     // language.
     std::optional<std::wstring> unicode;
     if (!textenc::IsUnicode(written)) {
-        unicode = Utf16Units(EightBitText(text));
+        unicode = EightBitText(text);
     } else if (const std::optional<std::u16string> units = textenc::Decode(text, written)) {
         unicode.emplace(units->begin(), units->end());
     }
@@ -478,7 +468,7 @@ void TForm1::Paste1Click(TComponent*)
     if (clipboard.HasFormat(CF_UNICODETEXT)) {
         const std::wstring unicode = clipboard.UnicodeText();
         if (!::AnsiHolds(unicode))
-            text = UnicodeBytes(Utf16(unicode), textenc::Encoding::Utf8);
+            text = UnicodeBytes(AsUtf16(unicode), textenc::Encoding::Utf8);
     }
     if (text.empty()) {
         if (!clipboard.HasFormat(CF_TEXT))
@@ -541,11 +531,11 @@ void TForm1::FillCharacterList(bool filtered)
                 items.Add(entry);
             return;
         }
+        std::string bytes(charlist::CodePageTable().size(), '\0');
+        std::iota(bytes.begin(), bytes.end(), '\0');
+        const std::wstring characters = EightBitText(bytes);  // one a byte: the code page is single-byte
         charlist::CodePageTable table{};
-        for (unsigned byte = 0; byte < table.size(); ++byte) {
-            const std::u16string character = EightBitText(std::string(1, static_cast<char>(byte)));
-            table[byte] = character.size() == 1 ? character[0] : u'?';
-        }
+        std::copy_n(AsUtf16(characters).begin(), (std::min)(characters.size(), table.size()), table.begin());
         for (const std::u16string& entry : charlist::UnicodeEntries(filtered, table))
             ListBox1->AddItemUtf16(entry);
     });
@@ -561,7 +551,7 @@ void TForm1::ListBox1Click(TComponent*)
     if (index < 0)
         return;
     if (textenc::IsUnicode(documentEncoding_))
-        RichEdit1->SetSelectedUnicodeText(Utf16Units(ListBox1->ItemUtf16(index)));
+        RichEdit1->SetSelectedUnicodeText(std::wstring(AsWide(ListBox1->ItemUtf16(index))));
     else
         RichEdit1->SetSelectedText(ListBox1->Items().Get(index));
 }
