@@ -231,7 +231,14 @@ void TForm1::loadfile(const std::string& FileName)
         SetDocumentEncoding(found);
     if (textenc::IsUnicode(found)) {
         // Detect has found the bytes to be in this form: they decode.
-        bulk::ReadCoded(*RichEdit1, Palette, textenc::Decode(bytes, found).value());
+        const std::u16string text = textenc::Decode(bytes, found).value();
+        bulk::ReadCoded(*RichEdit1, Palette, text);
+        // An 8-bit document pasted into that now holds what its code page
+        // cannot would be saved as UTF-8: it becomes a UTF-8 document, shown
+        // in a face that draws what came in (the data end at U+001A).
+        const std::u16string_view inserted = std::u16string_view(text).substr(0, text.find(u'\x1A'));
+        if (!textenc::IsUnicode(documentEncoding_) && !::AnsiHolds(AsWide(inserted)))
+            SetDocumentEncoding(textenc::Encoding::Utf8);
     } else if (!ControlTakesEightBit()) {
         // Each byte its own character, where the control would join some.
         bulk::ReadCoded(*RichEdit1, Palette, AsUtf16(EightBitText(bytes)));
@@ -484,11 +491,6 @@ void TForm1::Paste1Click(TComponent*)
     file.Write(text.data(), text.size());
     file.Close();
     loadfile(transfer);
-    // An 8-bit document that now holds what its code page cannot would be
-    // saved as UTF-8: it becomes a UTF-8 document, shown in a face that
-    // draws what was pasted.
-    if (!textenc::IsUnicode(documentEncoding_) && !AnsiHolds(0, WholeLength()))
-        SetDocumentEncoding(textenc::Encoding::Utf8);
 }
 
 void TForm1::Undo1Click(TComponent*) { RichEdit1->Undo(); }
