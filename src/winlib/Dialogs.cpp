@@ -160,8 +160,9 @@ int MessageDlg(const std::string& text, TMsgDlgType type, UINT buttons)
     HWND owner = DialogOwner();
     if (owner == nullptr)
         flags |= MB_TASKMODAL;
-    const std::string caption = Application != nullptr ? Application->Title() : std::string();
-    const int result = MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+    // The text may name a file, in any script.
+    const std::wstring caption = SystemFileName(Application != nullptr ? Application->Title() : std::string());
+    const int result = MessageBoxW(owner, SystemFileName(text).c_str(), caption.c_str(), flags);
     if (result == 0)
         throw EWin32Error::FromLastError();
     return result;

@@ -108,7 +108,8 @@ private:
 enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
 
 // A message box over the active form with the application's title as its
-// caption; buttons are MB_OK, MB_YESNO, ...; returns IDOK, IDYES, ...
+// caption; buttons are MB_OK, MB_YESNO, ...; returns IDOK, IDYES, ... The
+// text is UTF-8, as file names are.
 int MessageDlg(const std::string& text, TMsgDlgType type, UINT buttons);
 void ShowMessage(const std::string& text);
 

@@ -180,6 +180,7 @@ void TForm::WndProc(TMessage& message)
     case WM_INITMENUPOPUP: WMInitMenuPopup(message); break;
     case WM_ACTIVATE: WMActivate(message); break;
     case WM_SYSCOMMAND: WMSysCommand(message); break;
+    case WM_QUERYENDSESSION: WMQueryEndSession(message); break;
     case WM_ERASEBKGND: WMEraseBkgnd(message); break;
     case DM_GETDEFID: DMGetDefId(message); break;
     case CM_RELEASE: CMRelease(message); break;
@@ -280,6 +281,11 @@ void TForm::Hide() { SetVisible(false); }
 
 TCloseAction TForm::CloseQuery()
 {
+    bool canClose = true;
+    if (OnCloseQuery)
+        OnCloseQuery(this, canClose);
+    if (!canClose)
+        return caNone;
     TCloseAction action = (Application != nullptr && Application->MainForm() == this) ? caFree : caHide;
     if (OnClose)
         OnClose(this, action);
@@ -432,6 +438,50 @@ void TForm::WMSysCommand(TMessage& message)
         return;
     }
     TWinControl::WndProc(message);
+}
+
+void TForm::WMQueryEndSession(TMessage& message)
+{
+    // A failure leaves the answer 0: the session waits for the user.
+    bool canEnd = true;
+    if (OnCloseQuery) {
+        endingSession_ = true;
+        Finally done([this] { endingSession_ = false; });
+        OnCloseQuery(this, canEnd);
+    }
+    message.Result = canEnd ? TRUE : FALSE;
+}
+
+namespace {
+
+// A function of user32 looked up, so that the program still starts on a
+// system that lacks it; none there.
+template <class Function>
+Function UserFunction(const char* name)
+{
+    const HMODULE user = GetModuleHandleA("user32.dll");
+    const FARPROC found = user != nullptr ? GetProcAddress(user, name) : nullptr;
+    Function function = nullptr;
+    static_assert(sizeof function == sizeof found, "a function pointer");
+    std::memcpy(&function, &found, sizeof function);
+    return function;
+}
+
+}  // namespace
+
+ShutdownBlock::ShutdownBlock(HWND window, const std::wstring& reason)
+{
+    const auto create = UserFunction<BOOL(WINAPI*)(HWND, LPCWSTR)>("ShutdownBlockReasonCreate");
+    if (create != nullptr && create(window, reason.c_str()))
+        window_ = window;
+}
+
+ShutdownBlock::~ShutdownBlock()
+{
+    if (window_ == nullptr)
+        return;
+    if (const auto destroy = UserFunction<BOOL(WINAPI*)(HWND)>("ShutdownBlockReasonDestroy"))
+        destroy(window_);
 }
 
 void TForm::WMEraseBkgnd(TMessage& message)

@@ -21,6 +21,22 @@ constexpr int mrOk = IDOK;
 constexpr int mrCancel = IDCANCEL;
 
 using TCloseEvent = std::function<void(TComponent* sender, TCloseAction& action)>;
+// Whether the form may close; canClose starts true.
+using TCloseQueryEvent = std::function<void(TComponent* sender, bool& canClose)>;
+
+// While it lives, Windows shows the reason to a user who ends the session,
+// rather than ending the program; where the system has no such list
+// (before Vista) it does nothing.
+class ShutdownBlock {
+public:
+    ShutdownBlock(HWND window, const std::wstring& reason);
+    ~ShutdownBlock();
+    ShutdownBlock(const ShutdownBlock&) = delete;
+    ShutdownBlock& operator=(const ShutdownBlock&) = delete;
+
+private:
+    HWND window_ = nullptr;  // none: nothing to take back
+};
 
 class TForm : public TWinControl {
 public:
@@ -56,7 +72,12 @@ public:
 
     TNotifyEvent OnCreate;
     TNotifyEvent OnShow;
+    // Asked before the form closes by any road, and when Windows asks
+    // whether the session may end.
+    TCloseQueryEvent OnCloseQuery;
     TCloseEvent OnClose;
+    // True while OnCloseQuery answers Windows' question about ending the session.
+    bool EndingSession() const noexcept { return endingSession_; }
 
     // Runs the creation event, after the components exist.
     void DoCreate();
@@ -73,6 +94,7 @@ private:
     void WMInitMenuPopup(TMessage& message);
     void WMActivate(TMessage& message);
     void WMSysCommand(TMessage& message);
+    void WMQueryEndSession(TMessage& message);
     void WMEraseBkgnd(TMessage& message);
     void DMGetDefId(TMessage& message);
     void CMRelease(TMessage& message);
@@ -91,6 +113,7 @@ private:
     int clientHeight_ = 0;
     bool clientSizeSet_ = false;
     bool modal_ = false;
+    bool endingSession_ = false;
 };
 
 class TApplication : public TComponent {

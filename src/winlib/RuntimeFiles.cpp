@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <limits>
 #include <utility>
 
@@ -83,6 +84,109 @@ FileHandle OpenFileHandle(const std::string& name, DWORD access, DWORD dispositi
     const DWORD share = writing ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE;
     return FileHandle(
         CreateFileW(SystemFileName(name).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+// --- replacing a whole file ---
+
+namespace {
+
+// A name beside target that no file has yet, created empty and open for
+// writing; no handle when the folder refuses it (GetLastError says why).
+FileHandle CreateSibling(const std::wstring& target, const wchar_t* tag, std::wstring& name)
+{
+    static unsigned counter = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        wchar_t suffix[48];
+        swprintf(suffix, sizeof suffix / sizeof suffix[0], L".%lx-%x.%ls", GetCurrentProcessId(), ++counter, tag);
+        name = target + suffix;
+        FileHandle file(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                    nullptr));
+        if (file || GetLastError() != ERROR_FILE_EXISTS)
+            return file;
+    }
+    return FileHandle();
+}
+
+// Why the old file could not give way to the new one, where the system says
+// only that it could not: asked of the old file itself (another program
+// holding it open without sharing, most often).
+int ReplaceFailureCode(const std::wstring& target, DWORD error)
+{
+    switch (error) {
+    case ERROR_UNABLE_TO_REMOVE_REPLACED:
+    case ERROR_UNABLE_TO_MOVE_REPLACEMENT:
+    case ERROR_UNABLE_TO_MOVE_REPLACEMENT_2: {
+        const FileHandle probe(CreateFileW(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, 0, nullptr));
+        return probe ? ERROR_ACCESS_DENIED : InOutErrorCode(GetLastError());
+    }
+    default: return InOutErrorCode(error);
+    }
+}
+
+}  // namespace
+
+void ReplaceFileContent(const std::string& name, std::string_view bytes)
+{
+    if (name.find('\0') != std::string::npos)
+        throw EInOutError(ERROR_INVALID_NAME);
+    const std::wstring target = SystemFileName(name);
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+    if (exists && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
+        throw EInOutError(ERROR_ACCESS_DENIED);
+
+    std::wstring fresh;
+    FileHandle file = CreateSibling(target, L"tmp", fresh);
+    if (!file) {
+        if (GetLastError() != ERROR_ACCESS_DENIED || !exists)
+            RaiseLastInOutError();
+        FileHandle inPlace = OpenOrRaise(name, GENERIC_WRITE, CREATE_ALWAYS);
+        if (const int code = WriteAll(inPlace.Get(), bytes.data(), bytes.size()))
+            throw EInOutError(code);
+        CloseOrRaise(inPlace);
+        return;
+    }
+    // Gone again unless it took the old file's place.
+    bool placed = false;
+    Finally removeFresh([&] {
+        if (!placed)
+            DeleteFileW(fresh.c_str());
+    });
+    int code = WriteAll(file.Get(), bytes.data(), bytes.size());
+    if (code == 0 && !FlushFileBuffers(file.Get()))
+        code = InOutErrorCode(GetLastError());
+    const bool closed = file.Close();
+    if (code == 0 && !closed)
+        code = InOutErrorCode(GetLastError());
+    if (code != 0)
+        throw EInOutError(code);
+
+    if (!exists) {
+        if (!MoveFileExW(fresh.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH))
+            RaiseLastInOutError();
+        placed = true;
+        return;
+    }
+    // The old file steps aside under a name of its own first, so that a
+    // replacement that cannot be moved in leaves it whole, to be put back.
+    std::wstring aside;
+    if (!CreateSibling(target, L"old", aside))
+        RaiseLastInOutError();
+    // Only the name was wanted: the replace moves the old file there.
+    DeleteFileW(aside.c_str());
+    if (ReplaceFileW(target.c_str(), fresh.c_str(), aside.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                     nullptr)) {
+        placed = true;
+        DeleteFileW(aside.c_str());
+        return;
+    }
+    // Where the old file was already set aside, it goes back; it is never
+    // deleted, lest it be the only copy.
+    const DWORD error = GetLastError();
+    if (GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES)
+        MoveFileExW(aside.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
+    throw EInOutError(ReplaceFailureCode(target, error));
 }
 
 // --- TextFileWriter ---

@@ -35,6 +35,16 @@ int InOutErrorCode(unsigned long win32Error) noexcept;
 // GetLastError set; the name is a program file name (UTF-8, see Strings.h).
 FileHandle OpenFileHandle(const std::string& name, DWORD access, DWORD disposition);
 
+// Makes bytes the whole content of the file name without a moment in which
+// a failure could destroy the old file: they are written to a new file in
+// the same folder and flushed to the disk, which then takes the old file's
+// place in one step (keeping its attributes and permissions). When any step
+// fails, the old file is as it was, no new file is left, and EInOutError
+// reports the failure. A read-only file is refused. Where the folder refuses
+// a new file but the file itself may be written, it is rewritten in place,
+// the one way left.
+void ReplaceFileContent(const std::string& name, std::string_view bytes);
+
 // A text file for writing: lines end with CR LF. Writes are buffered; a
 // failure surfaces at the latest at Close.
 class TextFileWriter {
