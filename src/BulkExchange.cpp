@@ -398,4 +398,80 @@ void ReadCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette, std::u
     Read<char16_t>(edit, palette, text);
 }
 
+codedtext::StyledText ReadStyled(TCustomRich2Edit& edit, int first, int last, TextKind kind)
+{
+    const int length = edit.TextLength();
+    first = std::clamp(first, 0, length);
+    last = std::clamp(last, first, length);
+    codedtext::StyledText text;
+    if (first == last)
+        return text;
+    winlib::RedrawSuspension suspension(edit.WindowHandle());
+    const TCustomRich2Edit::ViewKeeper view(edit);
+    edit.SelectRange(first, last);
+    std::wstring units = edit.SelectedUnicodeText();
+    if (units.size() != static_cast<std::size_t>(last - first))
+        units = edit.UnicodeText().substr(static_cast<std::size_t>(first), static_cast<std::size_t>(last - first));
+    for (const FontRun& run : FontRuns(edit.WindowHandle(), first, last, kind)) {
+        const std::wstring_view part = std::wstring_view(units).substr(static_cast<std::size_t>(run.first - first),
+                                                                       static_cast<std::size_t>(run.last - run.first));
+        const std::vector<CharStyle> styles = ReadStyles(edit, run.first, run.last, part, run.profile.get());
+        for (std::size_t i = 0; i < part.size(); ++i)
+            text.Add(static_cast<char16_t>(part[i]), styles[i]);
+    }
+    return text;
+}
+
+void ReplaceStyled(TCustomRich2Edit& edit, const codedtext::StyledText& text, TextKind kind)
+{
+    const HWND window = edit.WindowHandle();
+    winlib::RedrawSuspension suspension(window);
+    const TCustomRich2Edit::UndoSuspension undoSuspension(edit);
+    if (edit.SelectionLength() != 0)
+        edit.SetSelectedText("");
+    const int start = edit.SelectionStart();
+    if (text.Empty())
+        return;
+    rtftext::FragmentWriter writer(GetACP());
+    std::size_t position = 0, staged = 0;
+    for (const codedtext::StyleRun& run : text.Runs()) {
+        writer.SetStyle(run.style);
+        for (std::size_t i = 0; i < run.length; ++i, ++position) {
+            const char16_t unit = text.Units()[position];
+            if (unit == u'\r')
+                writer.Break();
+            else
+                writer.Text(std::u16string_view(&unit, 1));
+            if (++staged == FragmentLimit) {
+                StreamFragment(window, writer.Take());
+                staged = 0;
+            }
+        }
+    }
+    if (!writer.Empty())
+        StreamFragment(window, writer.Take());
+    const int end = edit.SelectionStart();
+
+    // What the fragments did not bring in as it is, is put right literally.
+    const codedtext::StyledText found = ReadStyled(edit, start, end, kind);
+    if (found == text)
+        return;
+    const bool sameUnits = found.Units() == text.Units();
+    if (!sameUnits) {
+        edit.SelectRange(start, end);
+        edit.SetSelectedUnicodeText(std::wstring(AsWide(text.Units())));
+    }
+    int from = start;
+    for (const codedtext::StyleRun& run : text.Runs()) {
+        const int to = from + static_cast<int>(run.length);
+        const codedtext::StyledText got = found.Slice(static_cast<std::size_t>(from - start), run.length);
+        if (!sameUnits || got.Runs().size() != 1 || got.Runs().front().style != run.style) {
+            edit.SelectRange(from, to);
+            SetSelectionStyle(window, run.style, SCF_SELECTION);
+        }
+        from = to;
+    }
+    edit.SetSelectionStart(from);
+}
+
 }  // namespace bulk

@@ -10,8 +10,10 @@
 // character takes the literal route.
 #pragma once
 
+#include "BulkChecks.h"
 #include "CodedText.h"
 #include "CustomRich2edit.h"
+#include "StyledText.h"
 
 #include <string>
 #include <string_view>
@@ -37,5 +39,15 @@ void ReadCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette, std::s
 // The same for Unicode text: its lines split on its characters, and each
 // character inserted as itself.
 void ReadCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette, std::u16string_view text);
+
+// The units and styles of the positions first .. last - 1 (within the
+// text), read as the writer reads them: from the control's RTF as far as it
+// is trusted, asked for otherwise. The selection and the view stay.
+codedtext::StyledText ReadStyled(TCustomRich2Edit& edit, int first, int last, TextKind kind);
+// Replaces the selection with text, every position in its own style,
+// paragraph breaks included, in bulk where the control brings that in as it
+// is and literally where it does not; the caret ends after it. The control
+// records no undo step of its own.
+void ReplaceStyled(TCustomRich2Edit& edit, const codedtext::StyledText& text, TextKind kind);
 
 }  // namespace bulk

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -778,6 +779,8 @@ void TCustomRich2Edit::CreateWnd()
     const LRESULT languageOptions = SendMessageA(window, EM_GETLANGOPTIONS, 0, 0);
     SendMessageA(window, EM_SETLANGOPTIONS, 0, languageOptions & ~static_cast<LRESULT>(IMF_AUTOFONT | IMF_DUALFONT));
     SendMessageA(window, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(ColorToRGB(Color())));
+    if (!nativeUndo_)
+        SendMessageA(window, EM_SETUNDOLIMIT, 0, 0);
     if (savedContent_) {
         const bool plainText = lines_.PlainText();
         lines_.SetPlainText(false);
@@ -979,6 +982,45 @@ void TCustomRich2Edit::ShowTextIn(const TFont& font)
 
 void TCustomRich2Edit::SelectRange(int first, int last) { SelectRangeOf(Handle(), first, last); }
 
+CHARFORMAT2A TCustomRich2Edit::DefaultFormat()
+{
+    CHARFORMAT2A format{};
+    format.cbSize = sizeof format;
+    SendMessageA(Handle(), EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+    return format;
+}
+
+void TCustomRich2Edit::SetDefaultFormat(const CHARFORMAT2A& format)
+{
+    CHARFORMAT2A copy = format;
+    SendMessageA(Handle(), EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&copy));
+}
+
+int TCustomRich2Edit::TextLength()
+{
+    GETTEXTLENGTHEX measure{GTL_NUMCHARS | GTL_PRECISE, 1200};
+    return static_cast<int>(
+        std::max<LRESULT>(SendMessageA(Handle(), EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&measure), 0), 0));
+}
+
+CHARRANGE TCustomRich2Edit::LinesAround(int first, int last)
+{
+    HWND window = Handle();
+    const auto lineOf = [window](int position) {
+        return SendMessageA(window, EM_EXLINEFROMCHAR, 0, static_cast<LPARAM>(position));
+    };
+    const auto lineStart = [window](LRESULT line) {
+        return SendMessageA(window, EM_LINEINDEX, static_cast<WPARAM>(line), 0);
+    };
+    const LRESULT lines = SendMessageA(window, EM_GETLINECOUNT, 0, 0);
+    const LRESULT start = lineStart((std::max<LRESULT>)(lineOf(first) - 1, 0));
+    const LRESULT endLine = lineStart((std::min<LRESULT>)(lineOf(last) + 1, (std::max<LRESULT>)(lines - 1, 0)));
+    const LRESULT end = endLine + SendMessageA(window, EM_LINELENGTH, static_cast<WPARAM>(endLine), 0) + 1;
+    const LONG length = TextLength();
+    return CHARRANGE{static_cast<LONG>(std::clamp<LRESULT>(start, 0, length)),
+                     static_cast<LONG>(std::clamp<LRESULT>(end, 0, length))};
+}
+
 // The edit control's EM_SCROLLCARET; the rich edit control ignores the
 // WM_USER + 49 that old headers named so.
 void TCustomRich2Edit::ScrollCaret() { SendMessageA(Handle(), EM_SCROLLCARET, 0, 0); }
@@ -988,15 +1030,90 @@ namespace {
 constexpr WPARAM DefaultUndoLimit = 100;
 }  // namespace
 
-TCustomRich2Edit::UndoSuspension::UndoSuspension(TCustomRich2Edit& edit) : window_(edit.Handle())
+TCustomRich2Edit::UndoSuspension::UndoSuspension(TCustomRich2Edit& edit) : edit_(edit)
 {
-    SendMessageA(window_, EM_SETUNDOLIMIT, 0, 0);
+    SendMessageA(edit_.Handle(), EM_SETUNDOLIMIT, 0, 0);
 }
 
 TCustomRich2Edit::UndoSuspension::~UndoSuspension()
 {
-    SendMessageA(window_, EM_EMPTYUNDOBUFFER, 0, 0);
-    SendMessageA(window_, EM_SETUNDOLIMIT, DefaultUndoLimit, 0);
+    SendMessageA(edit_.Handle(), EM_EMPTYUNDOBUFFER, 0, 0);
+    SendMessageA(edit_.Handle(), EM_SETUNDOLIMIT, edit_.nativeUndo_ ? DefaultUndoLimit : 0, 0);
+}
+
+void TCustomRich2Edit::SetNativeUndo(bool on)
+{
+    nativeUndo_ = on;
+    if (!HandleAllocated())
+        return;
+    SendMessageA(Handle(), EM_SETUNDOLIMIT, on ? DefaultUndoLimit : 0, 0);
+    SendMessageA(Handle(), EM_EMPTYUNDOBUFFER, 0, 0);
+}
+
+namespace {
+
+bool CtrlHeld() { return (GetKeyState(VK_CONTROL) & 0x8000) != 0; }
+
+// How far input that the control would act on itself can change its text;
+// none for input that changes none.
+std::optional<TEditReach> EditReachOf(const TMessage& message)
+{
+    switch (message.Msg) {
+    case WM_CHAR:
+    case WM_UNICHAR:
+    case WM_IME_CHAR:
+        switch (message.WParam) {
+        case '\b': return CtrlHeld() ? erLines : erBackward;
+        case 0x7F: return erLines;  // Ctrl+Backspace: a word
+        case '\t':
+        case '\r':
+        case '\n': return erTyped;
+        default:
+            // Other control characters follow keys that are commands, not text.
+            if (message.WParam < 0x20 || (message.Msg == WM_UNICHAR && message.WParam == UNICODE_NOCHAR))
+                return std::nullopt;
+            return erTyped;
+        }
+    case WM_IME_COMPOSITION:
+    case WM_IME_ENDCOMPOSITION: return erLines;
+    case WM_CLEAR: return erForward;
+    case WM_KEYDOWN:
+        switch (message.WParam) {
+        case VK_BACK: return CtrlHeld() ? erLines : erBackward;
+        case VK_DELETE: return CtrlHeld() ? erLines : erForward;
+        case VK_RETURN:
+        case VK_TAB: return erTyped;
+        default:
+            // Ctrl with a letter, digit or sign may be one of the control's
+            // format or editing keys; Ctrl+A only selects.
+            if (CtrlHeld() && message.WParam != 'A' &&
+                ((message.WParam >= '0' && message.WParam <= 'Z') || message.WParam >= VK_OEM_1))
+                return erLines;
+            return std::nullopt;
+        }
+    default: return std::nullopt;
+    }
+}
+
+}  // namespace
+
+void TCustomRich2Edit::DefaultHandler(TMessage& message)
+{
+    const std::optional<TEditReach> reach =
+        OnEditInput && !inEditInput_ ? EditReachOf(message) : std::optional<TEditReach>();
+    if (!reach) {
+        TCustomMemo::DefaultHandler(message);
+        return;
+    }
+    inEditInput_ = true;
+    Finally done([this] { inEditInput_ = false; });
+    bool applied = false;
+    OnEditInput(this, *reach, [&] {
+        if (applied)
+            return;
+        applied = true;
+        TCustomMemo::DefaultHandler(message);
+    });
 }
 
 TCustomRich2Edit::ViewKeeper::ViewKeeper(TCustomRich2Edit& edit)
@@ -1005,12 +1122,21 @@ TCustomRich2Edit::ViewKeeper::ViewKeeper(TCustomRich2Edit& edit)
 {
     // Rich edit 3.0 and later; an older control answers 0.
     scrollKnown_ = SendMessageA(window_, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll_)) != 0;
+    // A caret holds the format of what is typed next (a swatch pressed with
+    // nothing selected); selecting elsewhere and back would reset it to its
+    // neighbour's.
+    if (selection_.cpMin == selection_.cpMax) {
+        caretFormat_.cbSize = sizeof caretFormat_;
+        SendMessageA(window_, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&caretFormat_));
+    }
 }
 
 TCustomRich2Edit::ViewKeeper::~ViewKeeper()
 {
     // Selecting scrolls the caret into view, so the view comes back after it.
     SelectRangeOf(window_, selection_.cpMin, selection_.cpMax);
+    if (caretFormat_.cbSize != 0)
+        SendMessageA(window_, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&caretFormat_));
     if (scrollKnown_)
         SendMessageA(window_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll_));
     // The scroll position is told in 16 bits, too few for a tall document,

@@ -278,6 +278,15 @@ using TRichEditProtectChange =
 // The control is closing while the clipboard holds data it put there.
 using TRichEditSaveClipboard =
     std::function<void(winlib::TComponent* sender, int numObjects, int numChars, bool& saveClipboard)>;
+// Where input that the control turns into a change of its text by itself
+// can reach, around the selection: a character typed (which may take the
+// place of the one after it), a deletion before or after it, or anything
+// within the lines around it (a word deleted, a line broken, a format key).
+enum TEditReach { erTyped, erBackward, erForward, erLines };
+// Input the control is about to act on; the handler lets it act by calling
+// apply, once.
+using TEditInputEvent =
+    std::function<void(winlib::TComponent* sender, TEditReach reach, const std::function<void()>& apply)>;
 
 // Every window it makes loads the rich edit library once more and gives
 // that reference back when the window is gone. Text and formatting live in
@@ -315,9 +324,18 @@ public:
     // Shows all the text, and what is typed next, in font's face, character
     // set and size; styles and colours stay as they are, and so does Font().
     void ShowTextIn(const winlib::TFont& font);
+    // The format of an empty document and of what is typed past the end,
+    // whole, and putting it back.
+    CHARFORMAT2A DefaultFormat();
+    void SetDefaultFormat(const CHARFORMAT2A& format);
     // Selects first .. last - 1 at once (the control scrolls the caret into view).
     void SelectRange(int first, int last);
     void ScrollCaret();
+    // The number of positions.
+    int TextLength();
+    // From the start of the line before first's to the end of the line after
+    // last's, its break included; within the text.
+    CHARRANGE LinesAround(int first, int last);
 
     // Bulk changes that record no undo steps; afterwards the undo history
     // is empty and the control's own undo limit is back.
@@ -329,7 +347,7 @@ public:
         UndoSuspension& operator=(const UndoSuspension&) = delete;
 
     private:
-        HWND window_;
+        TCustomRich2Edit& edit_;
     };
 
     // Work that moves the selection over the text to read it, out of the
@@ -350,6 +368,7 @@ public:
         POINT scroll_{};
         bool scrollKnown_ = false;
         LRESULT firstLine_;
+        CHARFORMAT2A caretFormat_{};  // cbSize 0: a range was selected
     };
 
     TText2Attributes& SelectionAttributes() { return selectionAttributes_; }
@@ -380,6 +399,11 @@ public:
     TRichEditProtectChange OnProtectChange;
     // Without a handler the clipboard data is saved.
     TRichEditSaveClipboard OnSaveClipboard;
+    // Typing, Backspace, Delete, Enter and the other keys that the control
+    // itself turns into changes of its text, so that they can be recorded.
+    TEditInputEvent OnEditInput;
+    // The control's own undo; off, it records nothing and undoes nothing.
+    void SetNativeUndo(bool on);
 
 protected:
     void WndProc(winlib::TMessage& message) override;
@@ -387,6 +411,7 @@ protected:
     void CreateWnd() override;
     void DestroyWnd() override;
     void ApplyMaxLength(int value) override;
+    void DefaultHandler(winlib::TMessage& message) override;
     virtual void DoResizeRequest(RECT& rect);
     virtual void DoSelectionChange();
     virtual bool DoProtectChange(int startPos, int endPos);
@@ -413,6 +438,8 @@ private:
     TRich2EditStrings lines_;
     std::unique_ptr<winlib::TMemoryStream> savedContent_;
     bool hideSelection_ = true;
+    bool nativeUndo_ = true;
+    bool inEditInput_ = false;
 };
 
 // The control as the forms use it.

@@ -4,6 +4,7 @@
 #include "BulkExchange.h"
 #include "ArtFont.h"
 #include "CharacterList.h"
+#include "DocumentHistory.h"
 #include "Unit2.h"
 #include "winlib/Clipboard.h"
 #include "winlib/RuntimeFiles.h"
@@ -27,7 +28,13 @@ TForm1* Form1 = nullptr;
 
 const char* const TransferFile = "c:\\txtbuff";
 
-TForm1::TForm1(TComponent* owner) : TForm(owner) { CreateComponents(); }
+TForm1::TForm1(TComponent* owner) : TForm(owner)
+{
+    CreateComponents();
+    history_ = std::make_unique<DocumentHistory>(*RichEdit1);
+}
+
+TForm1::~TForm1() = default;
 
 // ------------------------------------------------------------------ engine
 
@@ -134,6 +141,7 @@ void TForm1::SetDocumentEncoding(textenc::Encoding encoding)
     if (encoding == documentEncoding_)
         return;
     documentEncoding_ = encoding;
+    history_->SetTextKind(textenc::IsUnicode(encoding) ? bulk::TextKind::Unicode : bulk::TextKind::EightBit);
     DocumentEncodingChanged();
 }
 
@@ -176,15 +184,12 @@ bool TForm1::AnsiHolds(int Start, int Count)
                                                        static_cast<std::size_t>(last - first)));
 }
 
-textenc::Encoding TForm1::WriteCodedFile(const std::string& FileName, int Start, int Count,
-                                         textenc::Encoding encoding)
+std::string TForm1::CodedText(int Start, int Count, textenc::Encoding& encoding)
 {
     // An 8-bit document that has come to hold what no byte of its code page
     // stands for is written as UTF-8, never with a stand-in byte.
     if (!textenc::IsUnicode(encoding) && !AnsiHolds(Start, Count))
         encoding = textenc::Encoding::Utf8;
-    // Everything is read before the file is rewritten: when reading fails,
-    // the file is still what it was.
     std::string coded;
     if (textenc::IsUnicode(encoding)) {
         coded = UnicodeBytes(bulk::WriteUnicodeCoded(*RichEdit1, Palette, Start, Count), encoding);
@@ -194,12 +199,7 @@ textenc::Encoding TForm1::WriteCodedFile(const std::string& FileName, int Start,
     } else {
         coded = bulk::WriteCoded(*RichEdit1, Palette, Start, Count);
     }
-    TextFileWriter file;
-    file.Rewrite(FileName);
-    if (!coded.empty())
-        file.Write(coded);
-    file.Close();
-    return encoding;
+    return coded;
 }
 
 int TForm1::WholeLength()
@@ -218,13 +218,17 @@ int TForm1::WholeLength()
 
 void TForm1::Savefile(const std::string& FileName, int Start, int Count)
 {
-    WriteCodedFile(FileName, Start, Count, documentEncoding_);
+    // Everything is read before the file is touched, and the file is
+    // replaced whole or not at all.
+    textenc::Encoding encoding = documentEncoding_;
+    ReplaceFileContent(FileName, CodedText(Start, Count, encoding));
 }
 
-void TForm1::loadfile(const std::string& FileName)
+void TForm1::loadfile(const std::string& FileName) { InsertCoded(ReadAllBytes(FileName)); }
+
+void TForm1::InsertCoded(const std::string& bytes)
 {
-    const bool empty = SendMessageA(RichEdit1->WindowHandle(), WM_GETTEXTLENGTH, 0, 0) <= 0;
-    const std::string bytes = ReadAllBytes(FileName);
+    const bool empty = RichEdit1->TextLength() == 0;
     const textenc::Encoding found = textenc::Detect(bytes);
     // Before the text comes in, so that it comes in the document's font.
     if (empty)
@@ -278,6 +282,8 @@ void TForm1::Panel1Resize(TComponent*)
 
 void TForm1::Exit1Click(TComponent*) { Close(); }
 
+void TForm1::FormCloseQuery(TComponent*, bool& CanClose) { CanClose = QuerySave(); }
+
 void TForm1::Help1Click(TComponent*) { Application->HelpContext(1); }
 
 void TForm1::About1Click(TComponent*)
@@ -300,15 +306,30 @@ void TForm1::Shape1MouseDown(TComponent* Sender, TMouseButton Button, TShiftStat
         Label1->SetColor(color);
         ListBox1->SetColor(color);
     }
-    ApplyCurrentStyle(SCF_SELECTION);
+    PaintSelection();
+}
+
+void TForm1::PaintSelection()
+{
+    const int start = RichEdit1->SelectionStart(), length = RichEdit1->SelectionLength();
+    // At a caret the style is only that of what is typed next.
+    if (length == 0)
+        ApplyCurrentStyle(SCF_SELECTION);
+    else
+        history_->Record(start, start + length, [this] { ApplyCurrentStyle(SCF_SELECTION); });
 }
 
 void TForm1::RichEdit1MouseUp(TComponent*, TMouseButton, TShiftState, int, int)
 {
     if (!Coloring->Checked())
         return;
-    ApplyCurrentStyle(SCF_SELECTION);
+    PaintSelection();
     RichEdit1->SetSelectionLength(0);
+}
+
+void TForm1::RichEdit1EditInput(TComponent*, TEditReach reach, const std::function<void()>& apply)
+{
+    history_->RecordInput(reach, apply);
 }
 
 namespace {
@@ -335,18 +356,30 @@ void TForm1::Button1Click(TComponent*)
     if (!FontDialog1->Execute())
         return;
     Label1->Font().Assign(&chosen);
+    // Coded text holds no font: the text is shown in the face, script and
+    // size chosen, and every character keeps its colours and styles, so do
+    // the end of the document and what is typed there.
+    const CHARFORMAT2A kept = RichEdit1->DefaultFormat();
     RichEdit1->Font().Assign(&chosen);
+    RichEdit1->SetDefaultFormat(kept);
     Shape17->Brush().SetColor(chosen.Color());
-    RichEdit1->SelectAllText();
-    RichEdit1->SelectionAttributes().Assign(&chosen);
-    RichEdit1->DefaultAttributes().Assign(&chosen);
-    RichEdit1->SetSelectionLength(0);
+    TFont shown;
+    AssignShownFont(shown);
+    RichEdit1->ShowTextIn(shown);
     ListBox1->Font().Assign(&chosen);
 }
 
 void TForm1::New1Click(TComponent*)
 {
+    if (QuerySave())
+        NewDocument();
+}
+
+void TForm1::NewDocument()
+{
     RichEdit1->ClearText();
+    history_->Clear();
+    documentName_.clear();
     SetDocumentEncoding(textenc::Encoding::Ansi);
     RichEdit1->SetColor(Shape18->Brush().Color());
     ListBox1->Font().SetColor(Shape17->Brush().Color());
@@ -364,17 +397,73 @@ void TForm1::New1Click(TComponent*)
 
 void TForm1::Load1Click(TComponent*)
 {
+    if (!QuerySave())
+        return;
+    StartFileDialog(*OpenDialog1, false);
     if (!OpenDialog1->Execute())
         return;
-    New1Click(this);
-    loadfile(OpenDialog1->FileName);
+    // Read whole before anything is dropped: a load that fails leaves the
+    // document as it was.
+    const std::string bytes = ReadAllBytes(OpenDialog1->FileName);
+    NewDocument();
+    InsertCoded(bytes);
+    history_->Clear();
+    documentName_ = OpenDialog1->FileName;
 }
 
-void TForm1::Save1Click(TComponent*)
+void TForm1::Save1Click(TComponent*) { SaveDocument(); }
+
+bool TForm1::SaveDocument()
 {
+    StartFileDialog(*SaveDialog1, true);
     if (!SaveDialog1->Execute())
-        return;
+        return false;
     Savefile(SaveDialog1->FileName, 0, WholeLength());
+    documentName_ = SaveDialog1->FileName;
+    history_->MarkSaved();
+    return true;
+}
+
+namespace {
+// Where the name of a file starts in its path, after the folder.
+std::size_t NameStart(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? 0 : slash + 1;
+}
+}  // namespace
+
+void TForm1::StartFileDialog(TOpenDialog& dialog, bool atName) const
+{
+    dialog.InitialDir = documentName_.substr(0, NameStart(documentName_));
+    dialog.FileName = atName ? documentName_.substr(NameStart(documentName_)) : std::string();
+}
+
+std::string TForm1::DocumentTitle() const
+{
+    return documentName_.empty() ? "Untitled" : documentName_.substr(NameStart(documentName_));
+}
+
+bool TForm1::QuerySave()
+{
+    if (!history_->Modified())
+        return true;
+    const std::string question = "Do you want to save changes to " + DocumentTitle() + "?";
+    // Windows waits for the answer rather than end the program meanwhile.
+    std::optional<ShutdownBlock> block;
+    if (EndingSession())
+        block.emplace(Handle(), SystemFileName(question));
+    switch (MessageDlg(question, mtWarning, MB_YESNOCANCEL | MB_DEFBUTTON1)) {
+    case IDYES:
+        if (SaveDocument())
+            return true;
+        break;
+    case IDNO: return true;
+    default: break;
+    }
+    if (RichEdit1->Enabled())
+        RichEdit1->SetFocus();
+    return false;
 }
 
 // ------------------------------------------------------------- clipboard
@@ -425,9 +514,15 @@ bool TForm1::CopySelection()
     const std::string transfer = TransferFileName();
     // Other programs take the transfer's bytes as CF_TEXT: a Unicode
     // document goes as UTF-8.
-    const textenc::Encoding written = WriteCodedFile(
-        transfer, start, length,
-        textenc::IsUnicode(documentEncoding_) ? textenc::Encoding::Utf8 : textenc::Encoding::Ansi);
+    textenc::Encoding written =
+        textenc::IsUnicode(documentEncoding_) ? textenc::Encoding::Utf8 : textenc::Encoding::Ansi;
+    {
+        const std::string coded = CodedText(start, length, written);
+        TextFileWriter writer;
+        writer.Rewrite(transfer);
+        writer.Write(coded);
+        writer.Close();
+    }
 
     ByteFile file;
     try {
@@ -463,7 +558,8 @@ void TForm1::Cut1Click(TComponent*)
     // The copy leaves the selection as it was: that is what goes.
     if (!CopySelection())
         return;
-    RichEdit1->SetSelectedText("");
+    const int start = RichEdit1->SelectionStart();
+    history_->Record(start, start + RichEdit1->SelectionLength(), [this] { RichEdit1->SetSelectedText(""); });
 }
 
 void TForm1::Paste1Click(TComponent*)
@@ -490,14 +586,20 @@ void TForm1::Paste1Click(TComponent*)
     file.Rewrite(transfer);
     file.Write(text.data(), text.size());
     file.Close();
-    loadfile(transfer);
+    const int start = RichEdit1->SelectionStart();
+    history_->Record(start, start + RichEdit1->SelectionLength(), [&] { loadfile(transfer); });
 }
 
-void TForm1::Undo1Click(TComponent*) { RichEdit1->Undo(); }
+bool TForm1::DocumentModified() const { return history_->Modified(); }
+
+void TForm1::Undo1Click(TComponent*) { history_->Undo(); }
+
+void TForm1::Redo1Click(TComponent*) { history_->Redo(); }
 
 void TForm1::Edit1Click(TComponent*)
 {
-    Undo1->SetEnabled(RichEdit1->CanUndo());
+    Undo1->SetEnabled(history_->CanUndo());
+    Redo1->SetEnabled(history_->CanRedo());
     Cut1->SetEnabled(RichEdit1->Enabled());
     const TClipboard clipboard(Handle());
     Paste1->SetEnabled((clipboard.HasFormat(CF_TEXT) || clipboard.HasFormat(CF_UNICODETEXT)) &&
@@ -510,7 +612,11 @@ void TForm1::RichEdit1KeyDown(TComponent*, WORD& Key, TShiftState Shift)
     // Both the letters and the older Insert and Delete chords, which the
     // control would otherwise handle itself, without the codes.
     const TShiftState chord = Shift;
-    if ((chord == shCtrl && Key == 'C') || (chord == shCtrl && Key == VK_INSERT))
+    if ((chord == shCtrl && Key == 'Z') || (chord == shAlt && Key == VK_BACK))
+        Undo1Click(this);
+    else if ((chord == shCtrl && Key == 'Y') || (chord == (shCtrl | shShift) && Key == 'Z'))
+        Redo1Click(this);
+    else if ((chord == shCtrl && Key == 'C') || (chord == shCtrl && Key == VK_INSERT))
         Copy1Click(this);
     else if ((chord == shCtrl && Key == 'V') || (chord == shShift && Key == VK_INSERT))
         Paste1Click(this);
@@ -552,8 +658,11 @@ void TForm1::ListBox1Click(TComponent*)
     const int index = ListBox1->ItemIndex();
     if (index < 0)
         return;
-    if (textenc::IsUnicode(documentEncoding_))
-        RichEdit1->SetSelectedUnicodeText(std::wstring(AsWide(ListBox1->ItemUtf16(index))));
-    else
-        RichEdit1->SetSelectedText(ListBox1->Items().Get(index));
+    const int start = RichEdit1->SelectionStart();
+    history_->Record(start, start + RichEdit1->SelectionLength(), [&] {
+        if (textenc::IsUnicode(documentEncoding_))
+            RichEdit1->SetSelectedUnicodeText(std::wstring(AsWide(ListBox1->ItemUtf16(index))));
+        else
+            RichEdit1->SetSelectedText(ListBox1->Items().Get(index));
+    });
 }

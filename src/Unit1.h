@@ -14,8 +14,12 @@
 #include "winlib/Menus.h"
 
 #include <array>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+class DocumentHistory;
 
 // Where every copy and paste passes through, shared by all running copies
 // of the program.
@@ -24,6 +28,7 @@ extern const char* const TransferFile;
 class TForm1 : public winlib::TForm {
 public:
     explicit TForm1(winlib::TComponent* owner);
+    ~TForm1() override;
     const char* ClassName() const override { return "TForm1"; }
 
     // The components, built by CreateComponents (Unit1Form.cpp).
@@ -49,6 +54,7 @@ public:
     winlib::TMenuItem* Exit1;
     winlib::TMenuItem* Edit1;
     winlib::TMenuItem* Undo1;
+    winlib::TMenuItem* Redo1;
     winlib::TMenuItem* Paste1;
     winlib::TMenuItem* Copy1;
     winlib::TMenuItem* Cut1;
@@ -84,8 +90,16 @@ public:
     // Inserts the file's lines at the caret, read in the encoding its bytes
     // are in; into an empty document (File, Load) the document takes it.
     void loadfile(const std::string& FileName);
+    // The same with the file's bytes.
+    void InsertCoded(const std::string& bytes);
+    // File, New once unsaved changes may go: an empty, unmodified document
+    // in the current style.
+    void NewDocument();
     // How many positions File, Save writes: the whole document.
     int WholeLength();
+    // Changed since it was last loaded or saved (undo and redo back there
+    // make it unmodified again).
+    bool DocumentModified() const;
     // How File, Save writes the document; File, New makes it 8-bit.
     textenc::Encoding DocumentEncoding() const noexcept { return documentEncoding_; }
     void getcolors(const std::string& Spec, winlib::TColor& TextColor, winlib::TColor& BackColor,
@@ -93,12 +107,14 @@ public:
 
     // Event handlers.
     void FormCreate(winlib::TComponent* Sender);
+    void FormCloseQuery(winlib::TComponent* Sender, bool& CanClose);
     void Panel1Resize(winlib::TComponent* Sender);
     void Shape1MouseDown(winlib::TComponent* Sender, winlib::TMouseButton Button, winlib::TShiftState Shift, int X,
                          int Y);
     void RichEdit1MouseUp(winlib::TComponent* Sender, winlib::TMouseButton Button, winlib::TShiftState Shift,
                           int X, int Y);
     void RichEdit1KeyDown(winlib::TComponent* Sender, WORD& Key, winlib::TShiftState Shift);
+    void RichEdit1EditInput(winlib::TComponent* Sender, TEditReach Reach, const std::function<void()>& Apply);
     void boldClick(winlib::TComponent* Sender);
     void underlineClick(winlib::TComponent* Sender);
     void Button1Click(winlib::TComponent* Sender);
@@ -110,6 +126,7 @@ public:
     void Exit1Click(winlib::TComponent* Sender);
     void Edit1Click(winlib::TComponent* Sender);
     void Undo1Click(winlib::TComponent* Sender);
+    void Redo1Click(winlib::TComponent* Sender);
     void Paste1Click(winlib::TComponent* Sender);
     void Copy1Click(winlib::TComponent* Sender);
     void Cut1Click(winlib::TComponent* Sender);
@@ -125,12 +142,26 @@ private:
     // document the face for art nearest it, unless it draws art itself.
     void AssignShownFont(winlib::TFont& font);
     // The coded text of the positions in encoding, as Savefile writes it;
-    // returns the encoding written.
-    textenc::Encoding WriteCodedFile(const std::string& FileName, int Start, int Count, textenc::Encoding encoding);
+    // encoding becomes the one written.
+    std::string CodedText(int Start, int Count, textenc::Encoding& encoding);
     // Whether the ANSI code page holds every character of the positions.
     bool AnsiHolds(int Start, int Count);
 
     textenc::Encoding documentEncoding_ = textenc::Encoding::Ansi;
+
+    // Every change of the document, for undo and redo, and whether it is
+    // modified since it was last loaded or saved.
+    std::unique_ptr<DocumentHistory> history_;
+    // The file the document was last loaded from or saved to; none yet.
+    std::string documentName_;
+    // File, Save; false when the user cancelled.
+    bool SaveDocument();
+    // Asks before unsaved changes are dropped; true to go on.
+    bool QuerySave();
+    std::string DocumentTitle() const;
+    void StartFileDialog(winlib::TOpenDialog& dialog, bool atName) const;
+    // The current style on the selection, as one change.
+    void PaintSelection();
 
     // Copy's work; false when the text did not reach the clipboard.
     bool CopySelection();

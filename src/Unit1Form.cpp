@@ -20,6 +20,7 @@ void TForm1::CreateComponents()
     Font().SetColor(clWindowText);
     Icon = ProgramIcon("MAINICON");
     OnCreate = Handler(this, &TForm1::FormCreate);
+    OnCloseQuery = Handler(this, &TForm1::FormCloseQuery);
 
     CreatePaletteBar();
     CreatePicker();
@@ -136,6 +137,9 @@ void TForm1::CreateEditor()
     RichEdit1->SetScrollBars(ssVertical);
     RichEdit1->SetWordWrap(false);
     RichEdit1->SetTabOrder(0);
+    // The main window keeps the document's history itself.
+    RichEdit1->SetNativeUndo(false);
+    RichEdit1->OnEditInput = Handler(this, &TForm1::RichEdit1EditInput);
     RichEdit1->OnKeyDown = Handler(this, &TForm1::RichEdit1KeyDown);
     RichEdit1->OnCopy = Handler(this, &TForm1::Copy1Click);
     RichEdit1->OnCut = Handler(this, &TForm1::Cut1Click);
@@ -173,6 +177,12 @@ void TForm1::CreateMenu()
     About1->OnClick = Handler(this, &TForm1::About1Click);
     Help1 = NewMenuItem(this, bar, "&Help");
     Help1->OnClick = Handler(this, &TForm1::Help1Click);
+    // Made last, so that every older item keeps its command id (scripts
+    // that drive the program send them), and shown right after Undo.
+    Redo1 = NewMenuItem(this, *Edit1, "&Redo");
+    Edit1->Remove(Redo1);
+    Edit1->Insert(1, Redo1);
+    Redo1->OnClick = Handler(this, &TForm1::Redo1Click);
 
     // The bar goes on the window once it holds every item.
     MainMenu1->AttachTo(*this);
@@ -197,6 +207,7 @@ void TForm1::CreateDialogs()
     OfferTextFiles(*OpenDialog1);
     SaveDialog1 = new TSaveDialog(this);
     OfferTextFiles(*SaveDialog1);
+    SaveDialog1->Options |= ofOverwritePrompt;
 
     FontDialog1 = new TFontDialog(this);
     FontDialog1->Font().SetName("MS Sans Serif");

@@ -214,7 +214,23 @@ Vexil::Vexil(const std::string& program)
 }
 
 Vexil::~Vexil() {
-    process_.Close(3000);
+    // Unsaved changes are dropped, as a user answering No drops them.
+    for (HWND window : automation::FindTopLevelWindows(automation::WindowQuery().InProcess(process_.Id()))) {
+        if (!GetWindow(window, GW_OWNER)) {
+            PostMessageW(window, WM_CLOSE, 0, 0);
+        }
+    }
+    try {
+        if (!process_.WaitForExit(300)) {
+            if (HWND question = SaveQuestion(3000)) {
+                automation::CloseDialog(question, IDNO);
+            }
+            process_.WaitForExit(3000);
+        }
+    } catch (const std::exception&) {
+        // A box that went as it was read: the program is ended below.
+    }
+    process_.Terminate();
     for (const std::string& file : files_) {
         DeleteFileA(file.c_str());
     }
@@ -313,6 +329,11 @@ void Vexil::FileNew() {
     const auto done = [this] { return IsWindowEnabled(Editor()) && Send(Editor(), WM_GETTEXTLENGTH) == 0; };
     for (int attempt = 0; attempt < 2; ++attempt) {
         Menu("fn");
+        HWND question = nullptr;
+        automation::WaitUntil([&] { return done() || (question = SaveQuestion(0)) != nullptr; });
+        if (question) {
+            automation::CloseDialog(question, IDNO);
+        }
         if (automation::WaitUntil(done)) {
             Sync();
             return;
@@ -344,9 +365,56 @@ std::string Vexil::SaveBytes(DWORD timeoutMs) {
     return ReadFileBytes(path);
 }
 
+void AnswerSaveDialog(HWND dialog, const std::string& path) {
+    try {
+        automation::AnswerFileDialog(dialog, path, 0);
+        return;
+    } catch (const AutomationError&) {
+        // Still up: closing, or asking whether to replace the file.
+    }
+    HWND replace = nullptr;
+    automation::WaitUntil(
+        [&] {
+            replace = automation::FindTopLevelWindow(automation::MessageBoxQuery().OwnedBy(dialog));
+            return replace != nullptr || !IsWindowVisible(dialog);
+        },
+        automation::kDialogTimeoutMs);
+    if (replace) {
+        automation::CloseDialog(replace, IDYES);
+    }
+    automation::WaitForWindowHidden(dialog, automation::kDialogTimeoutMs);
+}
+
+HWND Vexil::SaveQuestion(DWORD timeoutMs) const {
+    HWND found = nullptr;
+    automation::WaitUntil(
+        [&] {
+            for (HWND box : automation::FindTopLevelWindows(automation::MessageBoxQuery().InProcess(process_.Id()))) {
+                if (automation::FindDescendant(box, automation::kMessageBoxTextId) &&
+                    automation::ReadMessageBox(box).text.rfind("Do you want to save changes to ", 0) == 0) {
+                    found = box;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeoutMs);
+    return found;
+}
+
+HWND Vexil::DialogAfterQuestion() const {
+    HWND dialog = WaitForDialog();
+    if (automation::FindDescendant(dialog, automation::kMessageBoxTextId) &&
+        automation::ReadMessageBox(dialog).text.rfind("Do you want to save changes to ", 0) == 0) {
+        automation::CloseDialog(dialog, IDNO);
+        dialog = WaitForDialog();
+    }
+    return dialog;
+}
+
 void Vexil::Load(const std::string& path, const std::string& expectedText, DWORD timeoutMs) {
     Menu("fl");
-    automation::AnswerFileDialog(WaitForDialog(), path);
+    automation::AnswerFileDialog(DialogAfterQuestion(), path);
     WaitIdle(timeoutMs);
     // The editor answers only between handlers, so a match is a finished load.
     if (!automation::WaitUntil([&] { return Text().compare(0, expectedText.size(), expectedText) == 0; })) {

@@ -42,6 +42,10 @@ void WriteFileBytes(const std::string& path, const std::string& bytes);
 void PutClipboardText(const std::string& text);
 std::string ClipboardText();
 
+// Answers an Open or Save dialog with path and, when the system asks whether
+// to replace the file, Yes.
+void AnswerSaveDialog(HWND dialog, const std::string& path);
+
 // One running vexil.exe with its main window.
 class Vexil {
 public:
@@ -72,6 +76,7 @@ public:
     // program does not answer within the time.
     void WaitIdle(DWORD timeoutMs) const;
     void Menu(const std::string& mnemonics);
+    // File, New; unsaved changes are dropped (No to the question).
     void FileNew();
     // File, Save into a fresh file; returns its bytes.
     std::string SaveBytes(DWORD timeoutMs = automation::kDefaultTimeoutMs);
@@ -79,6 +84,12 @@ public:
     void Load(const std::string& path, const std::string& expectedText,
               DWORD timeoutMs = automation::kDefaultTimeoutMs);
     HWND WaitForDialog() const;
+    // The program's question whether to save unsaved changes, waited for up
+    // to timeoutMs; null when it did not come.
+    HWND SaveQuestion(DWORD timeoutMs) const;
+    // The next dialog, once a question about unsaved changes before it (if
+    // one comes) is answered No.
+    HWND DialogAfterQuestion() const;
     // Waits (generously) for the program's next message box, reads it and
     // presses its OK button.
     automation::MessageBoxContent TakeMessageBox() const;

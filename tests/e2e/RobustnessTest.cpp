@@ -289,7 +289,7 @@ std::string ErrorBoxText(Vexil& app) {
 // File, Load or File, Save of this name, and what the error box then says.
 std::string FileMenuError(Vexil& app, char item, const std::string& path) {
     app.Menu(std::string("f") + item);
-    automation::AnswerFileDialog(app.WaitForDialog(), path);
+    e2e::AnswerSaveDialog(app.DialogAfterQuestion(), path);
     return ErrorBoxText(app);
 }
 
@@ -400,17 +400,13 @@ TEST(RobustnessFaults, FileErrorsShowTheRuntimeMessageAndTheProgramGoesOn) {
         app.FileNew();
         app.Type("keep");
         EXPECT_EQ(FileMenuError(app, row.item, row.name), row.message);
-        if (row.item == 'l') {
-            EXPECT_EQ(app.Text(), "") << "a failed load leaves the editor emptied";
-            EXPECT_TRUE(IsWindowEnabled(app.Editor()));
-            app.Type("next");
-            EXPECT_EQ(app.SaveBytes(), "next");
-        } else {
-            EXPECT_EQ(app.SaveBytes(), "keep");
-        }
+        // A failed load leaves the document as it was, unsaved changes and all.
+        EXPECT_EQ(app.Text(), "keep");
+        EXPECT_EQ(app.SaveBytes(), "keep");
     }
     lock.Release();
     EXPECT_EQ(e2e::ReadFileBytes(locked), "old");
+    EXPECT_EQ(e2e::ReadFileBytes(readOnly), "old");
     EXPECT_EQ(e2e::ReadFileBytes(readOnly), "old");
 }
 
@@ -467,22 +463,79 @@ TEST(RobustnessFaults, BlockedTransferFileStopsCopyCutAndPasteAndChangesNothing)
     EXPECT_TRUE(WaitUntil([&] { return app.Text() == "hello\r\n world"; })) << app.Text();
 }
 
-TEST(RobustnessFaults, FullDiskOnSaveSaysDiskFull) {
-    // Wine shows the Unix root as drive Z:, where /dev/full refuses every
-    // write with "no space left"; a link to it gets the name a Save can take.
-    const std::string name = "vexil-full-" + std::to_string(GetCurrentProcessId()) + ".txt";
-    const std::string full = "Z:\\tmp\\" + name;
-    Restore restore;
-    restore.Then([&] { RunUnix("rm -f '/tmp/" + name + "'", [&] { return !Opens(full); }); });
-    if (!RunUnix("ln -sfn /dev/full '/tmp/" + name + "'", [&] { return Opens(full); })) {
-        if (std::getenv("CI")) {
-            FAIL() << "no always-full device to save to (" << full << " -> /dev/full)";
+// The files of a folder, by name.
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found{};
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (std::string(found.cFileName) != "." && std::string(found.cFileName) != "..") {
+            names.push_back(found.cFileName);
         }
-        GTEST_SKIP() << "no always-full device to save to: needs Wine's drive Z: and /dev/full";
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A Save that fails part way keeps the old file byte for byte, leaves no new
+// file beside it and the document unsaved: on a volume too full for the new
+// file (as root: a tmpfs with a size limit), and over a file that another
+// program holds open without letting it be replaced.
+TEST(RobustnessFaults, FailedSavesKeepTheOldFileByteForByteAndLeaveNothingBehind) {
+    const std::string pid = std::to_string(GetCurrentProcessId());
+    const std::string unixSmall = "/tmp/vexil-small-" + pid, small = "Z:\\tmp\\vexil-small-" + pid;
+    Restore restore;
+    restore.Then([&] {
+        RunUnix("umount '" + unixSmall + "'; rmdir '" + unixSmall + "'", [&] { return !Opens(small); });
+    });
+    if (!RunUnix("mkdir -p '" + unixSmall + "' && mount -t tmpfs -o size=64k tmpfs '" + unixSmall + "' && touch '" +
+                     unixSmall + "/.mounted'",
+                 [&] { return Opens(small + "\\.mounted"); })) {
+        if (std::getenv("CI")) {
+            FAIL() << "no small volume to save to: mounting a tmpfs at " << unixSmall << " needs root";
+        }
+        GTEST_SKIP() << "no small volume to save to: mounting a tmpfs needs root";
     }
+    const std::string old(40000, 'o'), onSmall = small + "\\old.txt";
+    e2e::WriteFileBytes(onSmall, old);
+    const std::string folder = e2e::TempPath("held");
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    restore.Then([=] { DeleteFileA((folder + "\\held.txt").c_str()), RemoveDirectoryA(folder.c_str()); });
+    const std::string held = folder + "\\held.txt";
+    e2e::WriteFileBytes(held, old);
+
     Vexil app;
+    const std::string source = app.NewFile("big");
+    e2e::WriteFileBytes(source, std::string(40000, 'n'));
     app.FileNew();
-    app.Type("keep");
-    EXPECT_EQ(FileMenuError(app, 's', full), "Disk full.");
-    EXPECT_EQ(app.SaveBytes(), "keep") << "a later save works";
+    app.Load(source, "nnn");
+    app.Type("!");
+    EXPECT_EQ(FileMenuError(app, 's', onSmall), "Disk full.");
+    EXPECT_TRUE(e2e::ReadFileBytes(onSmall) == old) << "the old file is as it was";
+    EXPECT_EQ(FilesIn(small), (std::vector<std::string>{".mounted", "old.txt"}));
+
+    {
+        // Sharing reading and writing, not deletion: the one file that is
+        // written in place stays whole too.
+        HANDLE holder = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(FileMenuError(app, 's', held), "I/O error 32.");
+        CloseHandle(holder);
+    }
+    EXPECT_TRUE(e2e::ReadFileBytes(held) == old);
+    EXPECT_EQ(FilesIn(folder), std::vector<std::string>{"held.txt"});
+
+    app.Menu("fe");
+    HWND question = app.SaveQuestion(automation::kDialogTimeoutMs);
+    ASSERT_NE(question, nullptr) << "the document is still unsaved";
+    automation::CloseDialog(question, IDCANCEL);
+    EXPECT_EQ(FilesIn(small), (std::vector<std::string>{".mounted", "old.txt"}));
+    app.Menu("fs");
+    e2e::AnswerSaveDialog(app.WaitForDialog(), held);
+    EXPECT_TRUE(WaitUntil([&] { return e2e::ReadFileBytes(held) == std::string(40000, 'n') + "\r\n!"; }))
+        << "saved once let go";
+    EXPECT_EQ(FilesIn(folder), std::vector<std::string>{"held.txt"});
 }

@@ -215,7 +215,7 @@ protected:
         auto* form = new TForm1(&application);
         form->DoCreate();
         form->Show();
-        form->New1Click(nullptr);
+        form->NewDocument();
         return form;
     }
 
@@ -288,7 +288,7 @@ TEST_F(BulkExchangeTest, ReaderGivesWhatInsertingEachCharacterGives)
     for (size_t s = 0; s < starts.size(); ++s) {
         for (size_t d = 0; d < documents.size(); ++d) {
             SCOPED_TRACE("start " + std::to_string(s) + ", document " + std::to_string(d));
-            Both([&](TForm1& form) { form.New1Click(nullptr); });
+            Both([&](TForm1& form) { form.NewDocument(); });
             Both(starts[s]);
             const std::string path = Write(documents[d]);
             LiteralLoad(*literal, path);
@@ -326,7 +326,7 @@ TEST_F(BulkExchangeTest, WriterGivesWhatReadingEachPositionGives)
     });
     for (size_t d = 0; d < documents.size(); ++d) {
         Both([&](TForm1& form) {
-            form.New1Click(nullptr);
+            form.NewDocument();
             documents[d](form);
         });
         const int whole = static_cast<int>(literal->RichEdit1->WholeText().size());
@@ -359,7 +359,7 @@ TEST_F(BulkExchangeTest, DenseArtRoundTrips)
     const int whole = static_cast<int>(bulk->RichEdit1->WholeText().size());
     bulk->Savefile(folder + "bulk.txt", 0, whole);
     const std::string saved = Read(folder + "bulk.txt");
-    bulk->New1Click(nullptr);
+    bulk->NewDocument();
     bulk->loadfile(folder + "bulk.txt");
     bulk->Savefile(folder + "literal.txt", 0, static_cast<int>(bulk->RichEdit1->WholeText().size()));
     EXPECT_EQ(Read(folder + "literal.txt"), saved);
@@ -612,7 +612,7 @@ TEST_P(BulkFaultTest, LoadPasteSaveAndCopyStillGiveTheLiteralResults)
     LiteralSave(*literal, folder + "literal.txt", copyStart, copyLength);
     std::string copied = Read(folder + "literal.txt");
     copied.resize((std::min)(copied.find('\0'), copied.size()));
-    literal->New1Click(nullptr);
+    literal->NewDocument();
     TypeSomething(*literal);
     LiteralLoad(*literal, path);
     const Snapshot pasted = Take(*literal);
@@ -626,17 +626,17 @@ TEST_P(BulkFaultTest, LoadPasteSaveAndCopyStillGiveTheLiteralResults)
             if (!difference.empty())
                 differences.push_back(std::string(what) + ": " + difference);
         };
-        bulk->New1Click(nullptr);
+        bulk->NewDocument();
         bulk->loadfile(path);
         compare("load", Difference(loaded, Take(*bulk)));
 
-        bulk->New1Click(nullptr);
+        bulk->NewDocument();
         TypeSomething(*bulk);
         TClipboard(bulk->Handle()).SetText(coded);
         bulk->Paste1Click(nullptr);
         compare("paste", Difference(pasted, Take(*bulk)));
 
-        bulk->New1Click(nullptr);
+        bulk->NewDocument();
         LiteralLoad(*bulk, path);
         bulk->Savefile(folder + "bulk.txt", 0, whole);
         compare("save", Read(folder + "bulk.txt") == saved ? "" : "the file differs");
@@ -678,7 +678,7 @@ TEST_P(BulkFaultTest, UnicodeLoadAndSaveStillGiveWhatAFaithfulControlGives)
         SCOPED_TRACE(checks ? "checks on" : "checks off");
         bulk::testing::SetChecks(checks);
         Play(GetParam());
-        bulk->New1Click(nullptr);
+        bulk->NewDocument();
         bulk->loadfile(path);
         std::string differences = Difference(loaded, Take(*bulk));
         bulk->Savefile(folder + "bulk.txt", 0, bulk->WholeLength());

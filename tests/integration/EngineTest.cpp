@@ -172,7 +172,7 @@ protected:
     // File, Load without its dialog: what the emptied editor holds afterwards.
     std::string LoadNew(const std::string& name, const std::string& bytes)
     {
-        form->New1Click(nullptr);
+        form->NewDocument();
         Load(name, bytes);
         return Text();
     }
@@ -504,11 +504,11 @@ TEST_F(EngineTest, FailedLoadRaisesTheRuntimeErrorAndKeepsTheText)
     EXPECT_EQ(InOutError([&] { form->loadfile(folder + "no-such-folder\\in.txt"); }), "3: Invalid filename");
     EXPECT_EQ(Text(), "keep");
 
-    // As File, Load does it: emptied first, so a failure leaves it empty and enabled.
-    form->New1Click(nullptr);
-    EXPECT_EQ(InOutError([&] { form->loadfile(folder + "missing.txt"); }), "2: File not found");
-    EXPECT_EQ(Text(), "");
-    EXPECT_TRUE(form->RichEdit1->Enabled());
+    // File, Load reads the file before it empties the editor.
+    automation::DialogAnswer answer([&](HWND dialog) { automation::AnswerFileDialog(dialog, folder + "missing.txt"); });
+    EXPECT_EQ(InOutError([&] { form->Load1Click(nullptr); }), "2: File not found");
+    EXPECT_EQ(answer.Error(), "");
+    EXPECT_EQ(Text(), "keep");
 
     EXPECT_EQ(InOutError([&] { form->Savefile(folder + "no-such-folder\\out.txt", 0, 0); }),
               "3: Invalid filename");

@@ -90,8 +90,15 @@ inline void Round(e2e::Vexil& app, int round, const std::string& path) {
     // Black on white first, so that every round saves the same bytes.
     e2e::ClickCentre(swatches.at(1));
     e2e::ClickCentre(swatches.at(0), e2e::Button::Right);
-    Run(app.Main(), kNew);
-    Expect(app.Text().empty(), "File, New left \"" + app.Text() + "\"");
+    // The last round's Cut and Paste are unsaved: the question comes and is
+    // answered No.
+    Post(app.Main(), kNew);
+    const auto emptied = [&] { return IsWindowEnabled(app.Editor()) && app.Text().empty(); };
+    HWND question = nullptr;
+    automation::WaitUntil([&] { return emptied() || (question = app.SaveQuestion(0)) != nullptr; }, kWaitMs);
+    if (question) automation::CloseDialog(question, IDNO, kWaitMs);
+    Expect(automation::WaitUntil(emptied, kWaitMs), "File, New left \"" + app.Text() + "\"");
+    app.Sync();
     app.Type(kTyped);
     Select(app, 0, 4);
     e2e::ClickCentre(swatches.at(4));                     // red text
