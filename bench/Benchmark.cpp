@@ -4,7 +4,8 @@
 // and stream-out of the same content, which bound what any editor over the
 // control can do. Prints each time and each ratio to that bound, and what the
 // checks of the bulk paths cost: each operation again with the checks off,
-// and the probe that finds a font's profile.
+// and the probe that finds a font's profile; and Undo and Redo of the
+// paste, and a character typed in the middle of the document and its undo.
 //
 //   vexil_bench [ROUNDS]    each figure is the median of ROUNDS runs (default 3)
 #include "Unit1.h"
@@ -104,6 +105,7 @@ struct Figures {
     std::size_t bytes = 0;
     Times checked, unchecked;
     double streamIn = 0, streamOut = 0, clipboard = 0;
+    double undoPaste = 0, redoPaste = 0, type = 0, undoType = 0;
 };
 
 }  // namespace
@@ -123,9 +125,9 @@ int main(int argc, char** argv)
     const std::string input = std::string(temp) + "vexil-bench-in.txt";
     const std::string output = std::string(temp) + "vexil-bench-out.txt";
 
-    const auto fresh = [&] { form->New1Click(nullptr); };
+    const auto fresh = [&] { form->NewDocument(); };
     const auto loaded = [&] {
-        form->New1Click(nullptr);
+        form->NewDocument();
         form->loadfile(input);
     };
 
@@ -194,6 +196,41 @@ int main(int argc, char** argv)
         const std::string copied = TClipboard(form->Handle()).Text();
         f.clipboard = Median(rounds, [] {}, [&] { TClipboard(form->Handle()).SetText(copied); });
 
+        // The paste's undo step, taken back and given again.
+        const auto pasted = [&] {
+            fresh();
+            form->Paste1Click(nullptr);
+        };
+        f.undoPaste = Median(rounds, pasted, [&] { form->Undo1Click(nullptr); });
+        f.redoPaste = Median(
+            rounds,
+            [&] {
+                pasted();
+                form->Undo1Click(nullptr);
+            },
+            [&] { form->Redo1Click(nullptr); });
+        // A key typed in the middle of the document, each time a step of its
+        // own, and its undo, each until the window has painted it.
+        loaded();
+        dressed();
+        const int middle = edit.TextLength() / 2;
+        const auto painted = [&] { UpdateWindow(edit.WindowHandle()); };
+        const auto typeKey = [&] { SendMessageA(edit.WindowHandle(), WM_CHAR, 'x', 1); };
+        f.type = Median(rounds, [&] { edit.SelectRange(middle, middle); }, [&] {
+            typeKey();
+            painted();
+        });
+        f.undoType = Median(
+            rounds,
+            [&] {
+                edit.SelectRange(middle, middle);
+                typeKey();
+            },
+            [&] {
+                form->Undo1Click(nullptr);
+                painted();
+            });
+
         loaded();
         dressed();
         const std::string rtf = edit.StreamOut(SF_RTF);
@@ -244,5 +281,17 @@ int main(int argc, char** argv)
     std::printf("probe for a font's profile, once a run for each font: %.1f ms; with its Unicode part, once "
                 "more when a Unicode document first appears: %.1f ms\n",
                 probe * 1e3, unicodeProbe * 1e3);
+
+    std::printf("\nundo and redo: the paste's step taken back and given again, and a key typed in the middle (ms)\n");
+    std::printf("%-8s %-9s %8s %8s %8s %8s %8s   %6s %6s %6s\n", "text", "bytes", "paste", "undo", "redo", "type",
+                "undo", "paste/", "undo/", "redo/");
+    std::printf("%-8s %-9s %8s %8s %8s %8s %8s   %6s %6s %6s\n", "", "", "", "paste", "paste", "a key", "key", "in",
+                "paste", "paste");
+    for (const Figures& f : all) {
+        const double paste = f.checked.paste;
+        std::printf("%-8s %-9zu %8.1f %8.1f %8.1f %8.1f %8.1f   %6.2f %6.2f %6.2f\n", f.label.c_str(), f.bytes,
+                    paste * 1e3, f.undoPaste * 1e3, f.redoPaste * 1e3, f.type * 1e3, f.undoType * 1e3,
+                    paste / f.streamIn, f.undoPaste / paste, f.redoPaste / paste);
+    }
     return 0;
 }

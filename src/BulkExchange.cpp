@@ -406,7 +406,8 @@ codedtext::StyledText ReadStyled(TCustomRich2Edit& edit, int first, int last, Te
     codedtext::StyledText text;
     if (first == last)
         return text;
-    winlib::RedrawSuspension suspension(edit.WindowHandle());
+    // What is shown comes back as it was: nothing to paint anew.
+    winlib::RedrawSuspension suspension(edit.WindowHandle(), false);
     const TCustomRich2Edit::ViewKeeper view(edit);
     edit.SelectRange(first, last);
     std::wstring units = edit.SelectedUnicodeText();
@@ -422,16 +423,14 @@ codedtext::StyledText ReadStyled(TCustomRich2Edit& edit, int first, int last, Te
     return text;
 }
 
-void ReplaceStyled(TCustomRich2Edit& edit, const codedtext::StyledText& text, TextKind kind)
+namespace {
+
+// The text brought in at the caret, every position in its own style: in
+// fragments, and literally where they did not bring it in as it is.
+void BringIn(TCustomRich2Edit& edit, const codedtext::StyledText& text, TextKind kind)
 {
     const HWND window = edit.WindowHandle();
-    winlib::RedrawSuspension suspension(window);
-    const TCustomRich2Edit::UndoSuspension undoSuspension(edit);
-    if (edit.SelectionLength() != 0)
-        edit.SetSelectedText("");
     const int start = edit.SelectionStart();
-    if (text.Empty())
-        return;
     rtftext::FragmentWriter writer(GetACP());
     std::size_t position = 0, staged = 0;
     for (const codedtext::StyleRun& run : text.Runs()) {
@@ -452,7 +451,6 @@ void ReplaceStyled(TCustomRich2Edit& edit, const codedtext::StyledText& text, Te
         StreamFragment(window, writer.Take());
     const int end = edit.SelectionStart();
 
-    // What the fragments did not bring in as it is, is put right literally.
     const codedtext::StyledText found = ReadStyled(edit, start, end, kind);
     if (found == text)
         return;
@@ -471,7 +469,34 @@ void ReplaceStyled(TCustomRich2Edit& edit, const codedtext::StyledText& text, Te
         }
         from = to;
     }
-    edit.SetSelectionStart(from);
+}
+
+}  // namespace
+
+void ReplaceStyled(TCustomRich2Edit& edit, int first, int last, const codedtext::StyledText& text, TextKind kind)
+{
+    const HWND window = edit.WindowHandle();
+    // Painting waits, and only what changed is painted anew at the end: the
+    // line, unless lines come or go, or everything, if the view moved.
+    const POINT view = edit.ScrollPosition();
+    bool oneLine = text.Units().find(u'\r') == std::u16string::npos;
+    winlib::Finally repaint([&] {
+        const POINT now = edit.ScrollPosition();
+        if (now.x == view.x && now.y == view.y)
+            edit.RepaintFrom(first, oneLine);
+        else
+            InvalidateRect(window, nullptr, TRUE);
+    });
+    winlib::RedrawSuspension suspension(window, false);
+    const TCustomRich2Edit::UndoSuspension undoSuspension(edit);
+    edit.SelectRange(first, last);
+    if (first != last) {
+        oneLine = oneLine && edit.SelectedUnicodeText().find(L'\r') == std::wstring::npos;
+        edit.SetSelectedText("");
+    }
+    if (!text.Empty())
+        BringIn(edit, text, kind);
+    edit.SelectRange(first, first + static_cast<int>(text.Size()));
 }
 
 }  // namespace bulk

@@ -44,10 +44,11 @@ void ReadCoded(TCustomRich2Edit& edit, const codedtext::Palette& palette, std::u
 // text), read as the writer reads them: from the control's RTF as far as it
 // is trusted, asked for otherwise. The selection and the view stay.
 codedtext::StyledText ReadStyled(TCustomRich2Edit& edit, int first, int last, TextKind kind);
-// Replaces the selection with text, every position in its own style,
-// paragraph breaks included, in bulk where the control brings that in as it
-// is and literally where it does not; the caret ends after it. The control
-// records no undo step of its own.
-void ReplaceStyled(TCustomRich2Edit& edit, const codedtext::StyledText& text, TextKind kind);
+// Replaces the positions first .. last - 1 with text, every position in its
+// own style, paragraph breaks included, in bulk where the control brings
+// that in as it is and literally where it does not, and leaves it selected;
+// only what changed is painted anew. The control records no undo step of
+// its own.
+void ReplaceStyled(TCustomRich2Edit& edit, int first, int last, const codedtext::StyledText& text, TextKind kind);
 
 }  // namespace bulk

@@ -996,6 +996,32 @@ void TCustomRich2Edit::SetDefaultFormat(const CHARFORMAT2A& format)
     SendMessageA(Handle(), EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&copy));
 }
 
+POINT TCustomRich2Edit::ScrollPosition()
+{
+    POINT at{};
+    if (SendMessageA(Handle(), EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&at)) == 0)
+        at = POINT{0, static_cast<LONG>(SendMessageA(Handle(), EM_GETFIRSTVISIBLELINE, 0, 0))};
+    return at;
+}
+
+void TCustomRich2Edit::RepaintFrom(int position, bool lineOnly)
+{
+    HWND window = Handle();
+    RECT band;
+    GetClientRect(window, &band);
+    const auto topOf = [window](LRESULT line) {
+        POINTL at{};
+        SendMessageA(window, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at),
+                     SendMessageA(window, EM_LINEINDEX, static_cast<WPARAM>(line), 0));
+        return at.y;
+    };
+    const LRESULT line = SendMessageA(window, EM_EXLINEFROMCHAR, 0, position);
+    band.top = (std::max)(band.top, static_cast<LONG>(topOf(line)));
+    if (lineOnly && line + 1 < SendMessageA(window, EM_GETLINECOUNT, 0, 0))
+        band.bottom = (std::min)(band.bottom, static_cast<LONG>(topOf(line + 1)));
+    InvalidateRect(window, &band, TRUE);
+}
+
 int TCustomRich2Edit::TextLength()
 {
     GETTEXTLENGTHEX measure{GTL_NUMCHARS | GTL_PRECISE, 1200};
@@ -1099,6 +1125,8 @@ std::optional<TEditReach> EditReachOf(const TMessage& message)
 
 void TCustomRich2Edit::DefaultHandler(TMessage& message)
 {
+    if (message.Msg == WM_KEYDOWN && message.WParam == VK_INSERT && KeyboardShiftState() == 0)
+        overtype_ = !overtype_;
     const std::optional<TEditReach> reach =
         OnEditInput && !inEditInput_ ? EditReachOf(message) : std::optional<TEditReach>();
     if (!reach) {

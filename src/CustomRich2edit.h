@@ -331,6 +331,11 @@ public:
     // Selects first .. last - 1 at once (the control scrolls the caret into view).
     void SelectRange(int first, int last);
     void ScrollCaret();
+    // Where the view stands: the scroll position where the control tells it,
+    // else the first line shown.
+    POINT ScrollPosition();
+    // Has the line of position painted anew, or everything from it down.
+    void RepaintFrom(int position, bool lineOnly);
     // The number of positions.
     int TextLength();
     // From the start of the line before first's to the end of the line after
@@ -402,6 +407,9 @@ public:
     // Typing, Backspace, Delete, Enter and the other keys that the control
     // itself turns into changes of its text, so that they can be recorded.
     TEditInputEvent OnEditInput;
+    // Whether typing replaces the character after the caret (Insert toggles
+    // it), as far as the keys that reached the control tell.
+    bool Overtype() const noexcept { return overtype_; }
     // The control's own undo; off, it records nothing and undoes nothing.
     void SetNativeUndo(bool on);
 
@@ -440,6 +448,7 @@ private:
     bool hideSelection_ = true;
     bool nativeUndo_ = true;
     bool inEditInput_ = false;
+    bool overtype_ = false;
 };
 
 // The control as the forms use it.

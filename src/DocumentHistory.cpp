@@ -12,8 +12,14 @@ using codedtext::StyledText;
 
 DocumentHistory::DocumentHistory(TCustomRich2Edit& edit, undo::Limits limits) : edit_(edit), history_(limits) {}
 
+void DocumentHistory::TrackDocumentKind(std::function<int()> get, std::function<void(int)> set)
+{
+    getKind_ = std::move(get);
+    setKind_ = std::move(set);
+}
+
 void DocumentHistory::Keep(int first, int caret, StyledText before, StyledText after, undo::Source source,
-                           bool selectionMoved)
+                           bool selectionMoved, int kindBefore)
 {
     // Only what changed; a change starts at the caret at the latest, so that
     // a letter typed beside its twin is kept where it was typed.
@@ -27,6 +33,8 @@ void DocumentHistory::Keep(int first, int caret, StyledText before, StyledText a
     change.source = source;
     change.time = GetTickCount64();
     change.selectionMoved = selectionMoved;
+    change.step.kindBefore = kindBefore;
+    change.step.kindAfter = DocumentKind();
     history_.Record(std::move(change));
 }
 
@@ -36,6 +44,7 @@ void DocumentHistory::Record(int first, int last, const std::function<void()>& c
     first = std::clamp(first, 0, length);
     last = std::clamp(last, first, length);
     StyledText before = bulk::ReadStyled(edit_, first, last, kind_);
+    const int kindBefore = DocumentKind();
     const auto keep = [&] {
         // Whatever the change inserted or removed, it did so in its range.
         const int end = last + edit_.TextLength() - length;
@@ -44,7 +53,7 @@ void DocumentHistory::Record(int first, int last, const std::function<void()>& c
             return;
         }
         Keep(first, first, std::move(before), bulk::ReadStyled(edit_, first, end, kind_), undo::Source::Command,
-             true);
+             true, kindBefore);
     };
     try {
         change();
@@ -77,9 +86,14 @@ void DocumentHistory::RecordInput(TEditReach reach, const std::function<void()>&
     case erBackward: window.cpMin = start - 2; break;
     case erLines: window = edit_.LinesAround(start, end); break;
     }
+    // A key typed at a caret only inserts: nothing needs reading before it,
+    // which keeps typing as quick in a long document as in a short one.
+    const bool inserts = reach == erTyped && start == end && !edit_.Overtype();
+    if (inserts)
+        window = CHARRANGE{start, start};
     const int first = std::clamp<int>((std::min<LONG>)(window.cpMin, start), 0, length);
     const int last = std::clamp<int>((std::max<LONG>)(window.cpMax, end), first, length);
-    StyledText before = bulk::ReadStyled(edit_, first, last, kind_);
+    StyledText before = inserts ? StyledText() : bulk::ReadStyled(edit_, first, last, kind_);
     try {
         apply();
     } catch (...) {
@@ -87,10 +101,11 @@ void DocumentHistory::RecordInput(TEditReach reach, const std::function<void()>&
         throw;
     }
     const int changedLast = last + edit_.TextLength() - length;
-    if (changedLast < first) {
-        // The control changed more than the input could reach: nothing holds
-        // what was there.
+    // The control changed more than the input could reach (overtyped where
+    // it seemed to insert): nothing holds what was there.
+    if (changedLast < first || (inserts && changedLast != edit_.SelectionStart())) {
         history_.Forget();
+        leftAt_ = CHARRANGE{-1, -1};
         return;
     }
     StyledText after = bulk::ReadStyled(edit_, first, changedLast, kind_);
@@ -99,16 +114,17 @@ void DocumentHistory::RecordInput(TEditReach reach, const std::function<void()>&
         source = undo::Source::Deleting;
     else if (reach == erLines)
         source = undo::Source::Command;
-    Keep(first, start, std::move(before), std::move(after), source, moved);
+    Keep(first, start, std::move(before), std::move(after), source, moved, DocumentKind());
     leftAt_ = CHARRANGE{edit_.SelectionStart(), edit_.SelectionStart() + edit_.SelectionLength()};
 }
 
-void DocumentHistory::Apply(std::int64_t position, const StyledText& now, const StyledText& wanted)
+void DocumentHistory::Apply(std::int64_t position, const StyledText& now, const StyledText& wanted, int wantedKind)
 {
+    // The document's kind first, so that its text comes back as such.
+    if (setKind_ && wantedKind != DocumentKind())
+        setKind_(wantedKind);
     const int first = static_cast<int>(position);
-    edit_.SelectRange(first, first + static_cast<int>(now.Size()));
-    bulk::ReplaceStyled(edit_, wanted, kind_);
-    edit_.SelectRange(first, first + static_cast<int>(wanted.Size()));
+    bulk::ReplaceStyled(edit_, first, first + static_cast<int>(now.Size()), wanted, kind_);
     edit_.ScrollCaret();
     leftAt_ = CHARRANGE{-1, -1};
 }
@@ -116,7 +132,7 @@ void DocumentHistory::Apply(std::int64_t position, const StyledText& now, const 
 void DocumentHistory::Undo()
 {
     if (const undo::Step* step = history_.NextUndo()) {
-        Apply(step->position, step->after, step->before);
+        Apply(step->position, step->after, step->before, step->kindBefore);
         history_.Undone();
     }
 }
@@ -124,7 +140,7 @@ void DocumentHistory::Undo()
 void DocumentHistory::Redo()
 {
     if (const undo::Step* step = history_.NextRedo()) {
-        Apply(step->position, step->before, step->after);
+        Apply(step->position, step->before, step->after, step->kindAfter);
         history_.Redone();
     }
 }

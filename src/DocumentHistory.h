@@ -17,6 +17,9 @@ public:
 
     // What the document's text is, for reading it off the control.
     void SetTextKind(bulk::TextKind kind) noexcept { kind_ = kind; }
+    // What the document is besides its text (its encoding), which a change
+    // may change and undo puts back.
+    void TrackDocumentKind(std::function<int()> get, std::function<void(int)> set);
 
     // Runs change, which replaces or restyles the positions first .. last - 1,
     // and keeps it as one step; also when it fails part way, since what it did
@@ -44,12 +47,16 @@ private:
     // The change of the positions from first, which held before and hold
     // after; the selection started at caret.
     void Keep(int first, int caret, codedtext::StyledText before, codedtext::StyledText after, undo::Source source,
-              bool selectionMoved);
-    void Apply(std::int64_t position, const codedtext::StyledText& now, const codedtext::StyledText& wanted);
+              bool selectionMoved, int kindBefore);
+    void Apply(std::int64_t position, const codedtext::StyledText& now, const codedtext::StyledText& wanted,
+               int wantedKind);
+    int DocumentKind() const { return getKind_ ? getKind_() : 0; }
 
     TCustomRich2Edit& edit_;
     undo::History history_;
     bulk::TextKind kind_ = bulk::TextKind::EightBit;
+    std::function<int()> getKind_;
+    std::function<void(int)> setKind_;
     // Where the last change left the selection, to tell whether the user
     // has moved it since.
     CHARRANGE leftAt_{-1, -1};

@@ -67,7 +67,7 @@ void History::Trim()
 void History::Record(Change change)
 {
     Step& next = change.step;
-    if (next.before == next.after) {
+    if (next.before == next.after && next.kindBefore == next.kindAfter) {
         // A command that changed nothing still ends the typing before it.
         if (change.source == Source::Command)
             open_ = false;
@@ -77,6 +77,7 @@ void History::Record(Change change)
     if (Joins(change)) {
         Step& top = steps_.back();
         bytes_ -= BytesOf(top);
+        top.kindAfter = next.kindAfter;
         if (change.source == Source::Typing) {
             top.before.Append(next.before);
             top.after.Append(next.after);

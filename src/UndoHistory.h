@@ -22,6 +22,10 @@ struct Step {
     std::int64_t position = 0;
     StyledText before;
     StyledText after;
+    // What the document was besides its text (its encoding), before and
+    // after, for whoever keeps the history to put back.
+    int kindBefore = 0;
+    int kindAfter = 0;
 };
 
 // What made a change, for grouping: keys typed or keys that delete join the

@@ -32,6 +32,8 @@ TForm1::TForm1(TComponent* owner) : TForm(owner)
 {
     CreateComponents();
     history_ = std::make_unique<DocumentHistory>(*RichEdit1);
+    history_->TrackDocumentKind([this] { return static_cast<int>(documentEncoding_); },
+                                [this](int kind) { SetDocumentEncoding(static_cast<textenc::Encoding>(kind)); });
 }
 
 TForm1::~TForm1() = default;

@@ -893,7 +893,8 @@ void TCustomControl::WMEraseBkgnd(TMessage& message)
 
 // ------------------------------------------------------ RedrawSuspension
 
-RedrawSuspension::RedrawSuspension(HWND window) : window_(IsWindowVisible(window) ? window : nullptr)
+RedrawSuspension::RedrawSuspension(HWND window, bool repaint)
+    : window_(IsWindowVisible(window) ? window : nullptr), repaint_(repaint)
 {
     if (window_ != nullptr)
         SendMessageA(window_, WM_SETREDRAW, FALSE, 0);
@@ -904,7 +905,8 @@ RedrawSuspension::~RedrawSuspension()
     if (window_ == nullptr)
         return;
     SendMessageA(window_, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(window_, nullptr, TRUE);
+    if (repaint_)
+        InvalidateRect(window_, nullptr, TRUE);
 }
 
 }  // namespace winlib

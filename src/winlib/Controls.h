@@ -303,17 +303,20 @@ public:
 };
 
 // Holds off a window's painting while bulk work runs and has it painted
-// anew when the work ends. A hidden window is left alone. Not nested: the
-// first suspension to end lets the window paint again.
+// anew when the work ends; work that leaves what is shown as it was (reading
+// that moves the selection and puts it back) needs no painting anew. A
+// hidden window is left alone. Not nested: the first suspension to end lets
+// the window paint again.
 class RedrawSuspension {
 public:
-    explicit RedrawSuspension(HWND window);
+    explicit RedrawSuspension(HWND window, bool repaint = true);
     ~RedrawSuspension();
     RedrawSuspension(const RedrawSuspension&) = delete;
     RedrawSuspension& operator=(const RedrawSuspension&) = delete;
 
 private:
     HWND window_;
+    bool repaint_;
 };
 
 }  // namespace winlib

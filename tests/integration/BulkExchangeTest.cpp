@@ -167,6 +167,15 @@ std::string Difference(const Snapshot& literal, const Snapshot& bulk)
 
 void ExpectSame(const Snapshot& literal, const Snapshot& bulk) { EXPECT_EQ(Difference(literal, bulk), ""); }
 
+// The text and formats alone: what an undo step must give back.
+Snapshot ContentOf(Snapshot shot)
+{
+    shot.selection = CHARRANGE{};
+    shot.caret = CHARFORMAT2A{};
+    shot.canUndo = shot.modified = false;
+    return shot;
+}
+
 // Coded text covering what the reader and the writer treat specially.
 std::vector<std::string> EdgeDocuments()
 {
@@ -632,9 +641,16 @@ TEST_P(BulkFaultTest, LoadPasteSaveAndCopyStillGiveTheLiteralResults)
 
         bulk->NewDocument();
         TypeSomething(*bulk);
+        const Snapshot typed = Take(*bulk);
+        bulk->RichEdit1->SetSelectionStart(3);  // where the typing left the caret
         TClipboard(bulk->Handle()).SetText(coded);
         bulk->Paste1Click(nullptr);
-        compare("paste", Difference(pasted, Take(*bulk)));
+        const Snapshot afterPaste = Take(*bulk);
+        compare("paste", Difference(pasted, afterPaste));
+        bulk->Undo1Click(nullptr);
+        compare("undo of the paste", Difference(ContentOf(typed), ContentOf(Take(*bulk))));
+        bulk->Redo1Click(nullptr);
+        compare("redo of the paste", Difference(ContentOf(afterPaste), ContentOf(Take(*bulk))));
 
         bulk->NewDocument();
         LiteralLoad(*bulk, path);

@@ -20,7 +20,10 @@ using namespace winlib;
 
 namespace {
 
-const std::string Base = "\x03" "04,08red\x03" "12,01blue \x02" "bold\x02\r\nsecond \x1F" "under\x1F line\r\n";
+const std::string Base = "\x03" "04,08red\x03" "12,01blue \x02" "bold\x02\r\nsecond \x1F" "under\x1F caf\xE9\r\n";
+// The same in UTF-8, with blocks and shades.
+const std::string UnicodeBase = "\x03" "04,08r\xE2\x96\x88" "d\x03" "12,01bl\xE2\x96\x91" "e \x02" "bold\x02\r\n"
+                                "second \x1F" "un\xE2\x96\x80" "er\x1F line\r\n";
 
 class UndoTest : public ::testing::Test {
 protected:
@@ -74,7 +77,7 @@ TEST_F(UndoTest, EveryChangeUndoesAndRedoesToTheBytesThatSaveWrites)
         {"type", [&] { Select(3, 3); Key(WM_CHAR, 'x'); }},
         {"type over a selection", [&] { Select(2, 5); Key(WM_CHAR, 'y'); }},
         {"Delete", [&] { Select(1, 1); Key(WM_KEYDOWN, VK_DELETE); }},
-        {"Backspace over a line break", [&] { Select(18, 18); Key(WM_KEYDOWN, VK_BACK); }},
+        {"Backspace over a line break", [&] { Select(13, 13); Key(WM_KEYDOWN, VK_BACK); }},
         {"Enter", [&] { Select(6, 6); Key(WM_KEYDOWN, VK_RETURN); }},
         {"paint the text colour", [&] { Select(1, 6); Press(4, mbLeft); }},
         {"paint the background", [&] { Select(2, 20); Press(8, mbRight); }},
@@ -85,11 +88,18 @@ TEST_F(UndoTest, EveryChangeUndoesAndRedoesToTheBytesThatSaveWrites)
              Select(3, 5);
              form->Paste1Click(nullptr);
          }},
+        {"paste of a character no byte holds", [&] {
+             TClipboard(form->Handle()).SetText("?", L"\u2588");
+             Select(1, 1);
+             form->Paste1Click(nullptr);
+         }},
         {"cut", [&] { Select(2, 21); form->Cut1Click(nullptr); }},
         {"pick", [&] { Select(4, 7); form->ListBox1->SetItemIndex(3); form->ListBox1Click(nullptr); }},
     };
+    for (const bool unicode : {false, true})
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(std::string(c.name) + (unicode ? ", UTF-8" : ""));
+        std::ofstream(base, std::ios::binary) << (unicode ? UnicodeBase : Base);
         form->NewDocument();
         form->loadfile(base);
         form->bold->SetChecked(false);
